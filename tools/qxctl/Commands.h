@@ -1,0 +1,28 @@
+#pragma once
+// The commands of qxctl, the administration tool. Each command gets its own
+// arguments (without the program and command names) and returns the exit code.
+
+#include <string>
+#include <vector>
+
+namespace qxctl {
+
+using Args = std::vector<std::string>;
+
+struct Command {
+    const char* name;
+    const char* usage;    // one line per form, without the program name
+    const char* summary;  // what it is for
+    int (*run)(const Args& args);
+};
+
+int RunSettings(const Args& args);
+
+// Small helpers shared by the commands.
+bool TakeFlag(Args& args, const std::string& flag);
+// Takes "--name VALUE"; false when absent, error set when the value is missing.
+bool TakeOption(Args& args, const std::string& name, std::string& value, std::string& error);
+bool ParseUint(const std::string& text, uint32_t& value);
+int UsageError(const std::string& command, const std::string& message);
+
+}  // namespace qxctl

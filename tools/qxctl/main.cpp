@@ -1,0 +1,89 @@
+// qxctl: looks at and drives the printer-management server's pieces from the
+// command line: settings, devices, printers and automation calls.
+
+#include <cstdio>
+#include <cstring>
+#include <iterator>
+
+#include "Commands.h"
+
+namespace qxctl {
+
+static const Command kCommands[] = {
+    {"settings", "settings [--family N] [--json]",
+     "every setting with its effective value and whether it is the default", RunSettings},
+};
+
+static void PrintUsage(FILE* to) {
+    std::fprintf(to, "usage: qxctl COMMAND [ARGS...]\n\ncommands:\n");
+    for (const auto& c : kCommands) std::fprintf(to, "  %-44s %s\n", c.usage, c.summary);
+}
+
+const Command* FindCommand(const char* name) {
+    for (const auto& c : kCommands)
+        if (std::strcmp(c.name, name) == 0) return &c;
+    return nullptr;
+}
+
+int UsageError(const std::string& command, const std::string& message) {
+    std::fprintf(stderr, "qxctl %s: %s\n", command.c_str(), message.c_str());
+    if (const Command* c = FindCommand(command.c_str()))
+        std::fprintf(stderr, "usage: qxctl %s\n", c->usage);
+    return 2;
+}
+
+bool TakeFlag(Args& args, const std::string& flag) {
+    for (auto it = args.begin(); it != args.end(); ++it) {
+        if (*it == flag) {
+            args.erase(it);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TakeOption(Args& args, const std::string& name, std::string& value, std::string& error) {
+    for (auto it = args.begin(); it != args.end(); ++it) {
+        if (*it == name) {
+            if (std::next(it) == args.end()) {
+                error = name + " needs a value";
+                args.erase(it);
+                return false;
+            }
+            value = *std::next(it);
+            args.erase(it, it + 2);
+            return true;
+        }
+        if (it->rfind(name + "=", 0) == 0) {
+            value = it->substr(name.size() + 1);
+            args.erase(it);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ParseUint(const std::string& text, uint32_t& value) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    unsigned long long v = std::strtoull(text.c_str(), &end, 0);
+    if (*end != 0 || v > 0xFFFFFFFFull || text[0] == '-') return false;
+    value = static_cast<uint32_t>(v);
+    return true;
+}
+
+}  // namespace qxctl
+
+int main(int argc, char** argv) {
+    if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "help") == 0) {
+        qxctl::PrintUsage(argc < 2 ? stderr : stdout);
+        return argc < 2 ? 2 : 0;
+    }
+    const qxctl::Command* command = qxctl::FindCommand(argv[1]);
+    if (command == nullptr) {
+        std::fprintf(stderr, "qxctl: unknown command \"%s\"\n", argv[1]);
+        qxctl::PrintUsage(stderr);
+        return 2;
+    }
+    return command->run(qxctl::Args(argv + 2, argv + argc));
+}
