@@ -1,7 +1,7 @@
 # Project-wide warning flags, applied per target with qx_target_warnings().
 function(qx_target_warnings target)
     target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow=local
-        -Wnon-virtual-dtor -Wformat=2 -Wno-missing-field-initializers)
+        -Wformat=2 -Wno-missing-field-initializers)
     if(QX_WERROR)
         target_compile_options(${target} PRIVATE -Werror)
     endif()
