@@ -137,7 +137,10 @@ public:
         return *this;
     }
     Stmt& Bind(int i, std::string_view v) {
-        sqlite3_bind_text(m_s, i, v.data(), static_cast<int>(v.size()), SQLITE_STATIC);
+        // A null pointer would bind SQL NULL, which the NOT NULL columns refuse:
+        // an empty view without storage still means the empty name.
+        sqlite3_bind_text(m_s, i, v.data() ? v.data() : "", static_cast<int>(v.size()),
+                          SQLITE_STATIC);
         return *this;
     }
     Stmt& BindBlob(int i, const std::vector<uint8_t>& v) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <cstring>
 #include <strings.h>
 
@@ -139,7 +140,9 @@ std::optional<Hive> ParseHive(std::string_view name) {
 std::string TypeName(uint32_t type) {
     for (const auto& t : kTypes)
         if (t.type == type) return t.name;
-    return "0x" + std::to_string(type);
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "0x%x", type);
+    return hex;
 }
 
 std::optional<uint32_t> ParseTypeName(std::string_view name) {

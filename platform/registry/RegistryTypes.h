@@ -53,7 +53,8 @@ const char* HiveName(Hive hive);
 const char* HiveShortName(Hive hive);
 std::optional<Hive> ParseHive(std::string_view name);
 
-// "REG_SZ" and friends; ParseTypeName accepts the same names without regard to case.
+// "REG_SZ" and friends, "0x" and the hexadecimal number for types without a
+// name; ParseTypeName accepts the names without regard to case.
 std::string TypeName(uint32_t type);
 std::optional<uint32_t> ParseTypeName(std::string_view name);
 
