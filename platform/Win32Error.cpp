@@ -14,7 +14,10 @@ long Win32ErrorFromErrno(int err) {
         case EPERM:
         case EROFS: return ERROR_ACCESS_DENIED;
         case EBADF: return ERROR_INVALID_HANDLE;
+        case EISDIR: return ERROR_ACCESS_DENIED;
         case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
+        case ENOSPC:
+        case EDQUOT: return ERROR_DISK_FULL;
         case EEXIST: return ERROR_FILE_EXISTS;
         case EINVAL: return ERROR_INVALID_PARAMETER;
         case EBUSY: return ERROR_BUSY;
@@ -35,9 +38,11 @@ std::string SystemMessageText(long code) {
         case ERROR_NOT_ENOUGH_MEMORY:
             text = "Not enough memory resources are available to process this command.";
             break;
+        case ERROR_INVALID_DATA: text = "The data is invalid."; break;
         case ERROR_WRITE_FAULT: text = "The system cannot write to the specified device."; break;
         case ERROR_FILE_EXISTS: text = "The file exists."; break;
         case ERROR_INVALID_PARAMETER: text = "The parameter is incorrect."; break;
+        case ERROR_DISK_FULL: text = "There is not enough space on the disk."; break;
         case ERROR_BUSY: text = "The requested resource is in use."; break;
         case ERROR_ALREADY_EXISTS:
             text = "Cannot create a file when that file already exists.";
@@ -66,6 +71,12 @@ std::string SystemMessageText(long code) {
         return std::string(buf) + "\r\n";
     }
     return std::string(text) + "\r\n";
+}
+
+std::string SystemMessageLine(long code) {
+    std::string text = SystemMessageText(code);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    return text;
 }
 
 }  // namespace qx

@@ -14,9 +14,11 @@ constexpr long ERROR_PATH_NOT_FOUND = 3;
 constexpr long ERROR_ACCESS_DENIED = 5;
 constexpr long ERROR_INVALID_HANDLE = 6;
 constexpr long ERROR_NOT_ENOUGH_MEMORY = 8;
+constexpr long ERROR_INVALID_DATA = 13;
 constexpr long ERROR_WRITE_FAULT = 29;
 constexpr long ERROR_FILE_EXISTS = 80;
 constexpr long ERROR_INVALID_PARAMETER = 87;
+constexpr long ERROR_DISK_FULL = 112;
 constexpr long ERROR_BUSY = 170;
 constexpr long ERROR_ALREADY_EXISTS = 183;
 constexpr long ERROR_MORE_DATA = 234;
@@ -36,5 +38,7 @@ long Win32ErrorFromErrno(int err);
 // writes it (ends with a period and CR LF), or "Unknown error (0xN)." for codes
 // outside the table.
 std::string SystemMessageText(long code);
+// The same text without its line end, for use inside a sentence.
+std::string SystemMessageLine(long code);
 
 }  // namespace qx
