@@ -14,7 +14,7 @@ echo "Demonstration store: $QX_REGISTRY_DIR"
 
 echo
 echo "== The settings the server reads, before any are stored"
-"$bin/qxctl" settings --family 1 | head -12
+"$bin/qxctl" settings --family 1 | sed -n 1,12p
 echo
 echo "== An installer creates the settings key and stores two settings"
 "$bin/qxreg" add "HKCU\\Software\\KORVALEN\\Quorvia KORVALEN Client\\QX-Tendra" /v DoIpxDiscovery /t REG_DWORD /d 0 /f
