@@ -3,16 +3,15 @@
 
 #include <gtest/gtest.h>
 
-#include <QProcess>
 #include <QStringList>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
-#include "platform/ProgramPath.h"
 #include "platform/Win32Error.h"
 #include "platform/registry/RegistryKey.h"
+#include "support/RunProgram.h"
 #include "support/TempRegistry.h"
 
 namespace {
@@ -30,27 +29,11 @@ struct Outcome {
 };
 
 Outcome Qxreg(const std::vector<std::string>& args, const std::string& input = "") {
-    QProcess p;
-    p.setProgram(QString::fromStdString(qx::ProgramDirectory() + "/qxreg"));
     QStringList list;
     for (const auto& a : args)
         list << QString::fromStdString(a);
-    p.setArguments(list);
-    p.start();
-    Outcome r;
-    if (!p.waitForStarted(30000))
-        return r;
-    p.write(input.data(), static_cast<qint64>(input.size()));
-    p.closeWriteChannel();
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished();
-        return r;
-    }
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput().toStdString();
-    r.err = p.readAllStandardError().toStdString();
-    return r;
+    qxtest::ProgramResult p = qxtest::RunProgram("qxreg", list, QByteArray::fromStdString(input));
+    return {p.exitCode, p.out.toStdString(), p.err.toStdString()};
 }
 
 std::string ReadFile(const std::string& path) {
