@@ -280,17 +280,24 @@ bool HiveDatabase::OpenFile(bool& corrupt) {
     sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
     sqlite3_extended_result_codes(m_db, 0);
 
-    // A cheap structural check: a mangled file is set aside by the caller.
+    // A cheap structural check: a mangled file is set aside by the caller. A
+    // file that another process holds locked right now is not judged.
     sqlite3_stmt* check = nullptr;
     rc = sqlite3_prepare_v2(m_db, "PRAGMA quick_check", -1, &check, nullptr);
-    bool ok = rc == SQLITE_OK && sqlite3_step(check) == SQLITE_ROW &&
-              std::strcmp(reinterpret_cast<const char*>(sqlite3_column_text(check, 0)), "ok") == 0;
-    if (!ok) rc = rc == SQLITE_OK ? sqlite3_errcode(m_db) : rc;
+    int step = rc == SQLITE_OK ? sqlite3_step(check) : rc;
+    bool busy = step == SQLITE_BUSY || step == SQLITE_LOCKED;
+    bool damaged = step == SQLITE_CORRUPT || step == SQLITE_NOTADB ||
+                   (step == SQLITE_ROW &&
+                    std::strcmp(reinterpret_cast<const char*>(sqlite3_column_text(check, 0)), "ok") != 0);
     sqlite3_finalize(check);
-    if (!ok) {
-        corrupt = rc == SQLITE_CORRUPT || rc == SQLITE_NOTADB || rc == SQLITE_ROW ||
-                  rc == SQLITE_DONE || rc == SQLITE_OK;
-        if (rc == SQLITE_BUSY) corrupt = false;
+    if (damaged) {
+        corrupt = true;
+        return false;
+    }
+    if (step != SQLITE_ROW && !busy) {
+        // Unreadable for another reason (I/O, permissions): never judge the
+        // file damaged for that; the hive is simply empty this time.
+        CloseFile();
         return false;
     }
 
