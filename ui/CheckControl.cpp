@@ -133,9 +133,7 @@ void CCheckControl::mousePressEvent(QMouseEvent* event) {
 void CCheckControl::MoveSelection(int nIndex) {
     if (m_pList->m_nCount == 0)
         return;
-    nIndex = std::clamp(nIndex, 0, m_pList->m_nCount - 1);
-    m_pList->Select(m_pList->GetItem(nIndex));
-    EnsureVisible(nIndex);
+    m_pList->SelectItem(std::clamp(nIndex, 0, m_pList->m_nCount - 1));
 }
 
 void CCheckControl::keyPressEvent(QKeyEvent* event) {

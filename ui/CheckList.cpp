@@ -196,6 +196,13 @@ bool CCheckList::Contains(const CheckItem* pItem) const {
     return pItem == &m_root;
 }
 
+void CCheckList::SelectItem(int nIndex) {
+    if (!m_bCreated || nIndex < 0 || nIndex >= m_nCount)
+        return;
+    Select(GetItem(nIndex));
+    m_pControl->EnsureVisible(nIndex);
+}
+
 void CCheckList::Select(CheckItem* pItem) {
     if (pItem == m_pSelected)
         return;

@@ -71,6 +71,9 @@ class CCheckList : public QWidget {
     int IndexOf(const CheckItem* pItem) const;
     // The index of the item with the selection highlight, or -2 for none.
     int GetSelectedIndex() const { return IndexOf(m_pSelected); }
+    // Gives the item at nIndex the highlight, as a click on it would, and
+    // scrolls it into view. Ignored for an index outside 0..count-1.
+    void SelectItem(int nIndex);
 
     int RowHeight() const { return m_nRowHeight; }
     int Indent() const { return m_nIndent; }

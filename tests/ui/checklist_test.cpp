@@ -413,10 +413,16 @@ TEST_F(CheckListTest, ScrollsInWholeRowsAndTenPixelSteps) {
     ClickBox(20);
     EXPECT_EQ(l.GetCheck(20), 1);
 
-    // The keyboard keeps the selection in view.
+    // The keyboard and the program keep the selection in view.
     control->setFocus();
     QTest::keyClick(control, Qt::Key_Home);
     EXPECT_EQ(l.FirstVisibleRow(), 0);
+    l.SelectItem(15);
+    EXPECT_EQ(l.GetSelectedIndex(), 15);
+    EXPECT_EQ(l.FirstVisibleRow(), 15 - l.VisibleRowCount() + 1);
+    EXPECT_TRUE(ShowsSelection(15));
+    l.SelectItem(21);
+    EXPECT_EQ(l.GetSelectedIndex(), 15);
 }
 
 TEST_F(CheckListTest, DeleteRemovesWholeSubtrees) {
