@@ -39,7 +39,6 @@ CCheckList::CCheckList() {
     m_root.m_nLevel = 0;
     setObjectName(QStringLiteral("CLISTBOX"));
     setCursor(Qt::ArrowCursor);
-    hide();
 }
 
 CCheckList::~CCheckList() = default;

@@ -323,16 +323,28 @@ void CDseIPAddressCtrl::MoveRight(Qt::KeyboardModifiers modifiers) {
 // ---- Input ------------------------------------------------------------------
 
 void CDseIPAddressCtrl::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Shift:
+        case Qt::Key_Control:
+        case Qt::Key_Alt:
+        case Qt::Key_AltGr:
+        case Qt::Key_Meta:
+        case Qt::Key_CapsLock:
+            // A modifier on its own is no key of the address.
+            QWidget::keyPressEvent(event);
+            return;
+        default:
+            break;
+    }
     const Qt::KeyboardModifiers modifiers = event->modifiers();
     const bool bBackward = modifiers & (Qt::ControlModifier | Qt::ShiftModifier);
     const Snapshot before = Before();
     const bool bAutoAdvanced = m_bAutoAdvanced;
     m_bAutoAdvanced = false;
-    // The separator the user types after a full field: the caret is there already.
     const auto nextField = [&] {
         if (bBackward)
-            return MoveToField(m_nFocusField - 1, Place::SelectAll);
-        if (!bAutoAdvanced)
+            MoveToField(m_nFocusField - 1, Place::SelectAll);
+        else if (!bAutoAdvanced)  // the separator after a full field: the caret is there already
             MoveToField(m_nFocusField + 1, Place::SelectAll);
     };
     switch (event->key()) {
@@ -481,7 +493,6 @@ void CDseIPAddressCtrl::focusOutEvent(QFocusEvent*) {
     const Snapshot before = Before();
     LeaveField(m_nFocusField);
     Finish(before);
-    m_caretTimer.stop();
 }
 
 void CDseIPAddressCtrl::timerEvent(QTimerEvent* event) {

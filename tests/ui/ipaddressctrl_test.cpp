@@ -133,7 +133,9 @@ TEST_F(IPAddressCtrlTest, ThreeDigitsMoveOnToTheNextField) {
     EXPECT_EQ(ctrl->FieldText(0), "192");
     EXPECT_EQ(ctrl->FocusField(), 1);
     EXPECT_EQ(ctrl->CaretPosition(), 0);
-    // The dot after a full field only confirms the move.
+    // The dot after a full field only confirms the move, even with Shift
+    // pressed and released in between.
+    Key(Qt::Key_Shift);
     Type(".168.1.20");
     EXPECT_EQ(Fields(), QStringList({"192", "168", "1", "20"}));
     EXPECT_EQ(ctrl->WindowText(), "192.168.1.20");
