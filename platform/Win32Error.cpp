@@ -44,6 +44,10 @@ std::string SystemMessageText(long code) {
         case ERROR_INVALID_PARAMETER: text = "The parameter is incorrect."; break;
         case ERROR_DISK_FULL: text = "There is not enough space on the disk."; break;
         case ERROR_BUSY: text = "The requested resource is in use."; break;
+        case ERROR_INSUFFICIENT_BUFFER:
+            text = "The data area passed to a system call is too small.";
+            break;
+        case ERROR_INVALID_LEVEL: text = "The system call level is not correct."; break;
         case ERROR_ALREADY_EXISTS:
             text = "Cannot create a file when that file already exists.";
             break;
@@ -63,6 +67,10 @@ std::string SystemMessageText(long code) {
         case ERROR_KEY_DELETED:
             text = "Illegal operation attempted on a registry key that has been marked for deletion.";
             break;
+        case ERROR_BAD_DEVICE: text = "The specified device name is invalid."; break;
+        case ERROR_UNSUPPORTED_TYPE: text = "Data of this type is not supported."; break;
+        case ERROR_INVALID_PRINTER_NAME: text = "The printer name is invalid."; break;
+        case ERROR_NOT_CONNECTED: text = "This network connection does not exist."; break;
         default: break;
     }
     if (text == nullptr) {

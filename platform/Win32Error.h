@@ -20,6 +20,8 @@ constexpr long ERROR_FILE_EXISTS = 80;
 constexpr long ERROR_INVALID_PARAMETER = 87;
 constexpr long ERROR_DISK_FULL = 112;
 constexpr long ERROR_BUSY = 170;
+constexpr long ERROR_INSUFFICIENT_BUFFER = 122;
+constexpr long ERROR_INVALID_LEVEL = 124;
 constexpr long ERROR_ALREADY_EXISTS = 183;
 constexpr long ERROR_MORE_DATA = 234;
 constexpr long ERROR_NO_MORE_ITEMS = 259;
@@ -30,6 +32,10 @@ constexpr long ERROR_CANTREAD = 1012;
 constexpr long ERROR_CANTWRITE = 1013;
 constexpr long ERROR_REGISTRY_IO_FAILED = 1016;
 constexpr long ERROR_KEY_DELETED = 1018;
+constexpr long ERROR_BAD_DEVICE = 1200;
+constexpr long ERROR_UNSUPPORTED_TYPE = 1630;
+constexpr long ERROR_INVALID_PRINTER_NAME = 1801;
+constexpr long ERROR_NOT_CONNECTED = 2250;
 
 // The Win32 code closest to a POSIX errno value.
 long Win32ErrorFromErrno(int err);

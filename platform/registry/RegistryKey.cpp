@@ -1,5 +1,6 @@
 #include "RegistryKey.h"
 
+#include <atomic>
 #include <cstring>
 
 #include "../Win32Error.h"
@@ -8,6 +9,10 @@
 namespace qx::reg {
 
 namespace {
+
+std::atomic<uint64_t> g_reads{0};
+
+void CountRead() { g_reads.fetch_add(1, std::memory_order_relaxed); }
 
 std::string JoinFold(const std::string& base, const std::vector<std::string>& segments) {
     std::string fold = base;
@@ -20,6 +25,8 @@ std::string JoinFold(const std::string& base, const std::vector<std::string>& se
 
 }  // namespace
 
+uint64_t StoreReadCount() { return g_reads.load(std::memory_order_relaxed); }
+
 long Key::Open(Hive hive, std::string_view path, Access access, Key& out) {
     Key root;
     root.m_db = HiveDatabase::Get(hive);
@@ -29,6 +36,7 @@ long Key::Open(Hive hive, std::string_view path, Access access, Key& out) {
 }
 
 long Key::Open(std::string_view subPath, Access access, Key& out) const {
+    CountRead();
     if (!IsOpen()) return ERROR_INVALID_HANDLE;
     auto segments = SplitPath(subPath);
     KeyRecord rec;
@@ -98,6 +106,7 @@ long Key::CheckWrite() const {
 }
 
 long Key::QueryValue(std::string_view name, uint32_t* type, void* data, uint32_t* size) const {
+    CountRead();
     if (!IsOpen()) return ERROR_INVALID_HANDLE;
     if (data != nullptr && size == nullptr) return ERROR_INVALID_PARAMETER;
     Value v;
@@ -116,6 +125,7 @@ long Key::QueryValue(std::string_view name, uint32_t* type, void* data, uint32_t
 }
 
 long Key::GetValue(std::string_view name, Value& out) const {
+    CountRead();
     if (!IsOpen()) return ERROR_INVALID_HANDLE;
     return m_db->GetValue(m_id, FoldName(name), out);
 }
@@ -199,11 +209,13 @@ long Key::EnumValue(uint32_t index, std::string& name, Value* value) const {
 }
 
 long Key::SubKeyNames(std::vector<std::string>& names) const {
+    CountRead();
     if (!IsOpen()) return ERROR_INVALID_HANDLE;
     return m_db->SubKeys(m_id, names);
 }
 
 long Key::Values(std::vector<std::pair<std::string, Value>>& values) const {
+    CountRead();
     if (!IsOpen()) return ERROR_INVALID_HANDLE;
     return m_db->AllValues(m_id, values);
 }

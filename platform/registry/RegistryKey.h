@@ -82,6 +82,11 @@ private:
 // overrides every hive's place.
 std::string HiveFilePath(Hive hive);
 
+// How many reads this process has asked of the store: key opens, value
+// queries and enumerations, each counted once, whether it succeeded or not.
+// Benchmarks use it to show what a piece of code costs the store.
+uint64_t StoreReadCount();
+
 // Drops this process's open databases so that the next use opens them again
 // (after QX_REGISTRY_DIR changed, or in a forked child).
 void ResetStoreConnections();

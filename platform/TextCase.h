@@ -1,0 +1,12 @@
+#pragma once
+// Names compared without regard to case, the way the platform compares printer,
+// port and queue names: letters of every script by their upper case (texts are
+// UTF-8), so "\\ctrl\PRINT" equals "\\CTRL\print" and "Ärger" equals "äRGER".
+
+#include <string_view>
+
+namespace qx {
+
+bool EqualsNoCase(std::string_view a, std::string_view b);
+
+}  // namespace qx
