@@ -1,0 +1,11 @@
+#include "InventoryKeys.h"
+
+#include "server/Settings.h"
+
+namespace qx {
+
+std::string PrinterDiscoveryKey(int family) {
+    return std::string(SettingsKey(static_cast<uint32_t>(family))) + "\\PrinterDiscovery";
+}
+
+}  // namespace qx
