@@ -12,6 +12,11 @@ namespace qxctl {
 static const Command kCommands[] = {
     {"settings", "settings [--family N] [--json]",
      "every setting with its effective value and whether it is the default", RunSettings},
+    {"printers",
+     "printers [--family N] [--name NAME] [--resolve] [--spooler-addresses] [--store] [--json]",
+     "the printers table: each printer's shell names, port, DSSC controller and address; "
+     "--store writes the addresses to the PrinterDiscovery store",
+     RunPrinters},
 };
 
 static void PrintUsage(FILE* to) {
