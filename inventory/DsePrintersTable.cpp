@@ -427,19 +427,27 @@ bool CDsePrintersTable::GetQX2Name(const PrinterEntry* pEntry, char* szName, siz
            IsDSSCPort(pEntry->printerInfo.pPrinterName, szName, size);
 }
 
-bool CDsePrintersTable::IsDSSCPort(const char* name, char* szControllerName, size_t size) {
-    if (m_bLanguageLibraryMissing)
-        return false;
-    char queues[std::size(kDsscQueueStringIds)][kLanguageStringSize];
-    {
+bool CDsePrintersTable::LoadQueueNames() {
+    if (m_queueNamesState == QueueNames::NotLoaded) {
         auto library = LoadLanguageLibrary();
         if (!library) {
-            m_bLanguageLibraryMissing = true;
+            m_queueNamesState = QueueNames::LibraryMissing;
             return false;
         }
-        for (size_t i = 0; i < std::size(kDsscQueueStringIds); ++i)
-            library->LoadString(kDsscQueueStringIds[i], queues[i], sizeof queues[i]);
+        for (uint32_t id : kDsscQueueStringIds) {
+            char text[kLanguageStringSize];
+            library->LoadString(id, text, sizeof text);
+            if (text[0] != 0)
+                m_queueNames.emplace_back(text);
+        }
+        m_queueNamesState = QueueNames::Loaded;
     }
+    return m_queueNamesState == QueueNames::Loaded;
+}
+
+bool CDsePrintersTable::IsDSSCPort(const char* name, char* szControllerName, size_t size) {
+    if (!LoadQueueNames())
+        return false;
     if (name == nullptr)
         return false;
     if (std::strlen(name) < 8) {
@@ -466,8 +474,8 @@ bool CDsePrintersTable::IsDSSCPort(const char* name, char* szControllerName, siz
     bool known = false;
     for (const char* q : kDsscQueues)
         known = known || EqualsNoCase(tokens[1], q);
-    for (const auto& q : queues)
-        known = known || (q[0] != 0 && EqualsNoCase(tokens[1], q));
+    for (const auto& q : m_queueNames)
+        known = known || EqualsNoCase(tokens[1], q);
     if (!known)
         return false;
     // A DSSC share is exactly \\controller\queue.

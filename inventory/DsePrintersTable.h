@@ -93,9 +93,14 @@ class CDsePrintersTable {
     std::string m_strPrinterName;
     bool m_bUseWINS;
     bool m_bValidateSpooler;
-    // The language library could not be loaded once: the user has been told,
-    // and this table does not ask (and tell) again for every printer.
-    bool m_bLanguageLibraryMissing = false;
+    // The further queue names of DSSC shares from the language library, read
+    // on the first DSSC check and kept while the table lives, so that a table
+    // loads the library once and not twice per printer. When the library is
+    // missing the user is told once, and no name is a DSSC share.
+    bool LoadQueueNames();
+    enum class QueueNames { NotLoaded, Loaded, LibraryMissing };
+    QueueNames m_queueNamesState = QueueNames::NotLoaded;
+    std::vector<std::string> m_queueNames;
 };
 
 }  // namespace qx
