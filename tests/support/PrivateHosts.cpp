@@ -83,11 +83,11 @@ RerunResult RerunWithPrivateHosts(const std::string& hostsText, const std::strin
     std::string hosts = dir.Path() + "/hosts", nss = dir.Path() + "/nsswitch.conf";
     std::ofstream(hosts) << "127.0.0.1 localhost\n" << hostsText << "\n";
     std::ofstream(nss) << "hosts: files\n";
-    argv.insert(argv.end(),
-                {"sh", "-c",
-                 "mount --bind \"$1\" /etc/hosts && mount --bind \"$2\" "
-                 "/etc/nsswitch.conf && shift 2 && exec \"$@\"",
-                 "sh", hosts, nss, qx::ProgramFilePath(), "--gtest_filter=" + gtestFilter});
+    argv.insert(argv.end(), {"sh", "-c",
+                             "mount --bind \"$1\" /etc/hosts && mount --bind \"$2\" "
+                             "/etc/nsswitch.conf && shift 2 && exec \"$@\"",
+                             "sh", hosts, nss, qx::ProgramFilePath(),
+                             "--gtest_filter=" + gtestFilter, "--gtest_also_run_disabled_tests"});
     result.exitCode = Run(argv, result.output);
     result.started = result.exitCode >= 0;
     return result;

@@ -15,8 +15,9 @@ struct RerunResult {
     std::string output;  // the run's stdout and stderr
 };
 
-// Runs the tests that match the GoogleTest filter in a new process of this
-// program inside the namespace, and waits for it.
+// Runs the tests that match the GoogleTest filter (disabled ones included:
+// name the inner tests DISABLED_... so that plain runs leave them out) in a
+// new process of this program inside the namespace, and waits for it.
 RerunResult RerunWithPrivateHosts(const std::string& hostsText, const std::string& gtestFilter);
 
 // True in a process started by RerunWithPrivateHosts.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -155,13 +156,17 @@ void SeedRegistry(const std::string& regFile) {
 }
 
 std::string DataFile(const std::string& subsystem, const std::string& name) {
-    // Under ctest the source directory is the subsystem's own test folder;
-    // a program started by hand sees the tests' root folder.
-    std::string dir = SourceDir();
-    std::string tail = "/" + subsystem;
-    if (dir.size() < tail.size() || dir.compare(dir.size() - tail.size(), tail.size(), tail) != 0)
-        dir += tail;
-    return dir + "/data/" + name;
+    // Under ctest the source directory is the test's own folder, which may
+    // belong to another subsystem; a program started by hand sees the root of
+    // the tests.
+    std::filesystem::path dir = SourceDir();
+    for (const auto& root :
+         {dir, dir.parent_path(), std::filesystem::path(QX_TEST_SOURCE_DIR_DEFAULT)}) {
+        auto file = root / subsystem / "data" / name;
+        if (std::filesystem::exists(file))
+            return file.string();
+    }
+    return (dir / subsystem / "data" / name).string();
 }
 
 }  // namespace qxtest
