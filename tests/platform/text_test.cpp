@@ -1,0 +1,37 @@
+// Case-blind name comparison and bounded copies into fixed text buffers.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "platform/FixedText.h"
+#include "platform/TextCase.h"
+
+using namespace qx;
+
+TEST(TextCase, NamesCompareWithoutCase) {
+    EXPECT_TRUE(EqualsNoCase("\\\\ctrl\\PRINT", "\\\\CTRL\\print"));
+    EXPECT_TRUE(EqualsNoCase("Ärger", "äRGER"));
+    EXPECT_TRUE(EqualsNoCase("", ""));
+    EXPECT_FALSE(EqualsNoCase("Laser", "Laser "));
+    EXPECT_FALSE(EqualsNoCase("Laser", "Lasor"));
+    EXPECT_FALSE(EqualsNoCase("[", "{"));  // only letters have a case
+}
+
+TEST(FixedText, CopiesAreCutAndTerminated) {
+    char buf[8];
+    EXPECT_EQ(CopyText(buf, "short"), 5u);
+    EXPECT_STREQ(buf, "short");
+    EXPECT_EQ(CopyText(buf, "much too long"), 7u);
+    EXPECT_STREQ(buf, "much to");
+    // "ab" + three 2-byte letters: the cut falls inside the third one.
+    EXPECT_EQ(CopyText(buf, "ab\xC3\xA4\xC3\xB6\xC3\xBC"), 6u);
+    EXPECT_STREQ(buf, "ab\xC3\xA4\xC3\xB6");
+    EXPECT_EQ(CopyText(buf, std::string_view("a\0b", 3)), 3u);
+    EXPECT_EQ(CopyText(nullptr, 4, "x"), 0u);
+    EXPECT_EQ(CopyText(buf, 0, "x"), 0u);
+    // Cutting a buffer's own text in place.
+    std::strcpy(buf, "abcdefg");
+    EXPECT_EQ(CopyText(buf, 4, std::string_view(buf + 2)), 3u);
+    EXPECT_STREQ(buf, "cde");
+}
