@@ -110,6 +110,26 @@ bool IsAddressText(const char* text) {
     return text != nullptr && (IsValidIpAddressText(text) || IsValidIpxAddressText(text));
 }
 
+// Whether every text of a record lies, terminated, inside the enumeration
+// buffer. A spooler that keeps its word always passes; a record of one that
+// claimed more records than it wrote is left out rather than followed.
+bool TextsInside(const spool::PrinterInfo2& info, const uint8_t* buffer, uint32_t size) {
+    const char* texts[] = {info.pServerName,     info.pPrinterName, info.pShareName, info.pPortName,
+                           info.pDriverName,     info.pComment,     info.pLocation,  info.pSepFile,
+                           info.pPrintProcessor, info.pDatatype,    info.pParameters};
+    auto begin = reinterpret_cast<uintptr_t>(buffer);
+    for (const char* text : texts) {
+        if (text == nullptr)
+            continue;
+        auto at = reinterpret_cast<uintptr_t>(text);
+        if (at < begin || at >= begin + size)
+            return false;
+        if (std::memchr(text, 0, begin + size - at) == nullptr)
+            return false;
+    }
+    return true;
+}
+
 bool HasSpoolerRecord(const PrinterEntry& e) {
     return e.bSupported;
 }
@@ -255,7 +275,7 @@ void CDsePrintersTable::GetPrinterInformation() {
         return;
 
     m_pPrinterInfoBuffer.reset();
-    m_pPrinterInfoBuffer.reset(new (std::nothrow) uint8_t[needed]);
+    m_pPrinterInfoBuffer.reset(new (std::nothrow) uint8_t[needed]());
     if (!m_pPrinterInfoBuffer)
         return;
     const uint32_t size = needed;
@@ -271,7 +291,7 @@ void CDsePrintersTable::GetPrinterInformation() {
     for (uint32_t i = 0; i < returned; ++i) {
         spool::PrinterInfo2 info;
         std::memcpy(&info, records + i * sizeof info, sizeof info);
-        if (info.pPrinterName == nullptr)
+        if (info.pPrinterName == nullptr || !TextsInside(info, records, size))
             continue;
         PrinterEntry* e = std::strchr(info.pPrinterName, '\\')
                               ? GetPrinterByShellAddress(info.pPrinterName)

@@ -12,7 +12,8 @@ size_t CopyText(char* buffer, size_t size, std::string_view text) {
         while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80)
             --n;
     // The source may overlap the buffer (a field cut in place).
-    std::memmove(buffer, text.data(), n);
+    if (n > 0)
+        std::memmove(buffer, text.data(), n);
     buffer[n] = 0;
     return n;
 }

@@ -469,6 +469,20 @@ TEST_F(PrintersTableTest, EnumerationThatReportsAnImpossibleSize) {
             EXPECT_FALSE(table.GetPrinterByIndex(i)->bSupported);
     }
 
+    // One that claims more records than it wrote: the records it wrote count,
+    // the texts behind them are not taken for records.
+    spool::Spooler::SetEnumPrintersHookForTesting([](spool::Spooler::EnumPrintersAnswer& a) {
+        if (a.error == ERROR_SUCCESS)
+            a.returned += 5;
+    });
+    {
+        CDsePrintersTable table(nullptr, false, false, 1);
+        ASSERT_EQ(table.GetCount(), 7);
+        for (int i = 0; i < table.GetCount(); ++i)
+            EXPECT_TRUE(table.GetPrinterByIndex(i)->bSupported) << i;
+        EXPECT_EQ(Address(table, "Office Laser"), "10.9.9.9");
+    }
+
     // An enumeration that fails outright is silent.
     spool::Spooler::SetEnumPrintersHookForTesting(
         [](spool::Spooler::EnumPrintersAnswer& a) { a.error = ERROR_INVALID_FUNCTION; });

@@ -28,6 +28,8 @@ TEST(FixedText, CopiesAreCutAndTerminated) {
     EXPECT_EQ(CopyText(buf, "ab\xC3\xA4\xC3\xB6\xC3\xBC"), 6u);
     EXPECT_STREQ(buf, "ab\xC3\xA4\xC3\xB6");
     EXPECT_EQ(CopyText(buf, std::string_view("a\0b", 3)), 3u);
+    EXPECT_EQ(CopyText(buf, std::string_view()), 0u);
+    EXPECT_STREQ(buf, "");
     EXPECT_EQ(CopyText(nullptr, 4, "x"), 0u);
     EXPECT_EQ(CopyText(buf, 0, "x"), 0u);
     // Cutting a buffer's own text in place.
