@@ -492,6 +492,14 @@ TEST_F(PrintersTableTest, EnumerationThatReportsAnImpossibleSize) {
 
 TEST_F(PrintersTableTest, ValuesThatDoNotFitStayBounded) {
     Seed("bad_values.reg");
+    // 260 bytes of text without a terminating zero, as a program may store it.
+    std::string unterminatedText = "10.20.30.40" + std::string(249, ' ');
+    reg::Key discovery;
+    ASSERT_EQ(reg::Key::Open(reg::Hive::CurrentUser, PrinterDiscoveryKey(1), reg::Access::Write,
+                             discovery),
+              0);
+    ASSERT_EQ(discovery.SetValue("LPT6:", reg::REG_SZ, unterminatedText.data(), 260), 0);
+
     CDsePrintersTable table(nullptr, false, false, 1);
     for (int i = 0; i < table.GetCount(); ++i) {
         const PrinterEntry* e = table.GetPrinterByIndex(i);
