@@ -29,3 +29,40 @@ echo "== Export and import of the client key"
 "$bin/qxreg" delete "HKCU\\Software\\KORVALEN" /f
 "$bin/qxreg" import "$QX_REGISTRY_DIR/client.reg"
 "$bin/qxreg" query "HKCU\\Software\\KORVALEN" /s
+echo
+echo "== An administrator sets up printers: a Standard TCP/IP port, an IPP port, a printer"
+echo "   connection to a QX-2 controller's share and a printer whose port name is its address"
+cat > "$QX_REGISTRY_DIR/printers.reg" <<'REG'
+Windows Registry Editor Version 5.00
+
+[HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Control\Print\Printers\Office Laser]
+"Name"="Office Laser"
+"Port"="IP_10.1.2.3"
+"Printer Driver"="QX Universal PCL"
+
+[HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Control\Print\Printers\Plotter]
+"Name"="Plotter"
+"Port"="AIPP_1"
+
+[HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Control\Print\Printers\Reception]
+"Name"="Reception"
+"Port"="10.1.2.7"
+
+[HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Control\Print\Monitors\Standard TCP/IP Port\Ports\IP_10.1.2.3]
+"IPAddress"="10.1.2.3"
+
+[HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Control\Print\Monitors\AIPP Port\Ports\AIPP_1]
+"Url"="http://10.1.2.5:631/printers/plotter"
+
+[HKEY_CURRENT_USER\Printers\Connections\,,CTRL,print]
+"Port"="QX2Port"
+REG
+"$bin/qxreg" import "$QX_REGISTRY_DIR/printers.reg"
+echo
+echo "== The printers table: without a PrinterDiscovery store the port monitors are not asked"
+"$bin/qxctl" printers --family 1 --spooler-addresses
+echo
+echo "== Storing the addresses creates the store; the next table reads the port monitors too"
+"$bin/qxctl" printers --family 1 --spooler-addresses --store | tail -1
+"$bin/qxctl" printers --family 1 | grep -E '^\[|^    address'
+"$bin/qxreg" query "HKCU\\Software\\KORVALEN\\Quorvia KORVALEN Client\\QX-Tendra\\PrinterDiscovery"
