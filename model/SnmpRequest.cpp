@@ -1,0 +1,275 @@
+#include "SnmpRequest.h"
+
+// clang-format off
+#include <net-snmp/net-snmp-config.h>
+#include <net-snmp/net-snmp-includes.h>
+// clang-format on
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+
+namespace qx {
+
+namespace {
+
+// Debian builds the library without its own locking. Its session-less parts
+// (request-id counters, transport set-up) are guarded here; the blocking wait
+// of an exchange runs outside the lock, on the exchange's own session.
+std::mutex g_libraryMutex;
+
+void InitLibraryOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        // No MIB files, no configuration files, no persistent state: this
+        // client prints OIDs itself and must not write below /var/lib/snmp.
+        setenv("MIBS", "", 1);
+        netsnmp_set_mib_directory("");
+        netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_READ_CONFIGS, 1);
+        netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_PERSIST_STATE, 1);
+        netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_LOAD, 1);
+        netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_SAVE, 1);
+        netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_QUICK_PRINT, 1);
+        init_snmp("qx-snmp-client");
+    });
+}
+
+HRESULT Exchange(const CSnmpTarget& target, int command, std::string_view oidText,
+                 SnmpVarBind& reply) {
+    std::vector<uint32_t> arcs;
+    if (!ParseOidText(oidText, arcs))
+        return E_FAIL;
+    std::string peer = target.PeerName();
+    if (peer.empty())
+        return E_FAIL;
+    InitLibraryOnce();
+
+    oid name[MAX_OID_LEN];
+    for (size_t i = 0; i < arcs.size(); ++i)
+        name[i] = arcs[i];
+
+    netsnmp_session settings;
+    void* session = nullptr;
+    netsnmp_pdu* request = nullptr;
+    {
+        std::lock_guard lock(g_libraryMutex);
+        snmp_sess_init(&settings);
+        settings.version = SNMP_VERSION_1;
+        settings.community = reinterpret_cast<u_char*>(const_cast<char*>(CSnmpTarget::kCommunity));
+        settings.community_len = std::strlen(CSnmpTarget::kCommunity);
+        settings.peername = peer.data();
+        settings.timeout = static_cast<long>(target.Timeout()) * 10000L;  // per attempt, in µs
+        settings.retries = CSnmpTarget::kRetries;
+        session = snmp_sess_open(&settings);
+        if (session) {
+            request = snmp_pdu_create(command);
+            if (request)
+                snmp_add_null_var(request, name, arcs.size());
+        }
+        if (session && !request) {
+            snmp_sess_close(session);
+            session = nullptr;
+        }
+    }
+    if (!session)
+        return E_FAIL;
+
+    netsnmp_pdu* response = nullptr;
+    // The request is freed by the library whether it was sent or not.
+    int status = snmp_sess_synch_response(session, request, &response);
+
+    HRESULT hr = E_FAIL;
+    if (status == STAT_SUCCESS && response && response->errstat == SNMP_ERR_NOERROR &&
+        response->variables) {
+        const netsnmp_variable_list* vb = response->variables;
+        reply = SnmpVarBind();
+        reply.name.assign(vb->name, vb->name + vb->name_length);
+        reply.type = vb->type;
+        hr = S_OK;
+        switch (vb->type) {
+            case ASN_INTEGER:
+                reply.number = vb->val.integer ? *vb->val.integer : 0;
+                break;
+            case ASN_COUNTER:
+            case ASN_GAUGE:
+            case ASN_TIMETICKS:
+            case ASN_UINTEGER:
+                reply.number =
+                    vb->val.integer ? static_cast<int64_t>(*vb->val.integer & 0xFFFFFFFFul) : 0;
+                break;
+            case ASN_COUNTER64:
+                if (vb->val.counter64)
+                    reply.counter64 = (static_cast<uint64_t>(vb->val.counter64->high) << 32) |
+                                      (vb->val.counter64->low & 0xFFFFFFFFul);
+                break;
+            case ASN_OCTET_STR:
+            case ASN_OPAQUE:
+            case ASN_IPADDRESS:
+                if (vb->val.string)
+                    reply.octets.assign(reinterpret_cast<const char*>(vb->val.string), vb->val_len);
+                break;
+            case ASN_OBJECT_ID:
+                if (vb->val.objid)
+                    reply.objectId.assign(vb->val.objid, vb->val.objid + vb->val_len / sizeof(oid));
+                break;
+            case ASN_NULL:
+                break;
+            default:
+                // noSuchObject, noSuchInstance, endOfMibView and anything
+                // unknown: no value.
+                hr = E_FAIL;
+                break;
+        }
+    }
+    if (response)
+        snmp_free_pdu(response);
+    {
+        std::lock_guard lock(g_libraryMutex);
+        snmp_sess_close(session);
+    }
+    return hr;
+}
+
+std::string TimeTicksText(uint32_t ticks) {
+    unsigned long t = ticks;
+    unsigned long days = t / 8640000, hours = t / 360000 % 24, minutes = t / 6000 % 60,
+                  seconds = t / 100 % 60, hundredths = t % 100;
+    char text[64];
+    if (days == 0)
+        std::snprintf(text, sizeof text, "%lu:%02lu:%02lu.%02lu", hours, minutes, seconds,
+                      hundredths);
+    else if (days == 1)
+        std::snprintf(text, sizeof text, "1 day %lu:%02lu:%02lu.%02lu", hours, minutes, seconds,
+                      hundredths);
+    else
+        std::snprintf(text, sizeof text, "%lu days, %lu:%02lu:%02lu.%02lu", days, hours, minutes,
+                      seconds, hundredths);
+    return text;
+}
+
+std::string DottedText(const std::vector<uint32_t>& arcs) {
+    std::string text;
+    for (uint32_t a : arcs) {
+        if (!text.empty())
+            text += '.';
+        text += std::to_string(a);
+    }
+    return text;
+}
+
+std::string HexText(const std::string& bytes) {
+    std::string text;
+    char hex[4];
+    for (unsigned char b : bytes) {
+        std::snprintf(hex, sizeof hex, "%02X", b);
+        if (!text.empty())
+            text += ' ';
+        text += hex;
+    }
+    return text;
+}
+
+}  // namespace
+
+bool ParseOidText(std::string_view text, std::vector<uint32_t>& arcs) {
+    arcs.clear();
+    size_t i = 0;
+    for (;;) {
+        uint64_t value = 0;
+        size_t digits = 0;
+        while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) {
+            value = value * 10 + static_cast<uint64_t>(text[i] - '0');
+            if (value > 0xFFFFFFFFull)
+                return false;
+            ++digits;
+            ++i;
+        }
+        if (digits == 0 || arcs.size() == MAX_OID_LEN)
+            return false;
+        arcs.push_back(static_cast<uint32_t>(value));
+        if (i == text.size())
+            break;
+        if (text[i] != '.')
+            return false;
+        ++i;
+    }
+    return arcs.size() >= 2;
+}
+
+HRESULT SnmpGet(const CSnmpTarget& target, std::string_view oidText, SnmpVarBind& reply) {
+    return Exchange(target, SNMP_MSG_GET, oidText, reply);
+}
+
+HRESULT SnmpGetNext(const CSnmpTarget& target, std::string_view oidText, SnmpVarBind& reply) {
+    return Exchange(target, SNMP_MSG_GETNEXT, oidText, reply);
+}
+
+std::string SnmpVarBind::PrintableOid() const {
+    return DottedText(name);
+}
+
+std::string SnmpVarBind::PrintableValue() const {
+    switch (type) {
+        case SNMP_TYPE_INTEGER:
+        case SNMP_TYPE_COUNTER32:
+        case SNMP_TYPE_GAUGE32:
+        case SNMP_TYPE_UINTEGER32:
+            return std::to_string(number);
+        case SNMP_TYPE_TIMETICKS:
+            return TimeTicksText(static_cast<uint32_t>(number));
+        case SNMP_TYPE_COUNTER64:
+            return std::to_string(counter64);
+        case SNMP_TYPE_OID:
+            return DottedText(objectId);
+        case SNMP_TYPE_IPADDRESS: {
+            if (octets.size() != 4)
+                return HexText(octets);
+            char text[16];
+            std::snprintf(text, sizeof text, "%u.%u.%u.%u", static_cast<unsigned char>(octets[0]),
+                          static_cast<unsigned char>(octets[1]),
+                          static_cast<unsigned char>(octets[2]),
+                          static_cast<unsigned char>(octets[3]));
+            return text;
+        }
+        case SNMP_TYPE_OCTETS:
+            for (unsigned char c : octets)
+                if (c != '\r' && c != '\n' && !std::isprint(c))
+                    return HexText(octets);
+            return octets;
+        case SNMP_TYPE_OPAQUE:
+            return HexText(octets);
+        default:
+            return {};
+    }
+}
+
+bool SnmpVarBind::GetInt32(int32_t& value) const {
+    switch (type) {
+        case SNMP_TYPE_INTEGER:
+        case SNMP_TYPE_COUNTER32:
+        case SNMP_TYPE_GAUGE32:
+        case SNMP_TYPE_TIMETICKS:
+        case SNMP_TYPE_UINTEGER32:
+            value = static_cast<int32_t>(static_cast<uint32_t>(number));
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool SnmpVarBind::GetText(char* buffer, size_t size) const {
+    if (buffer == nullptr || size == 0)
+        return false;
+    if (type != SNMP_TYPE_OCTETS) {
+        buffer[0] = 0;
+        return false;
+    }
+    size_t n = std::min(octets.size(), size - 1);
+    std::memcpy(buffer, octets.data(), n);
+    buffer[n] = 0;
+    return true;
+}
+
+}  // namespace qx
