@@ -1,0 +1,377 @@
+#include "MgtComponent.h"
+
+#include <strings.h>
+
+#include "SnmpReader.h"
+#include "SnmpRequest.h"
+#include "platform/com/ComRuntime.h"
+#include "server/Trace.h"
+
+namespace qx {
+
+namespace {
+
+struct MethodName {
+    const char* name;
+    DISPID id;
+};
+
+constexpr MethodName kMethodNames[] = {
+    {"SelectDevice", DISPID_MGT_SELECTDEVICE}, {"Method2", DISPID_MGT_METHOD2},
+    {"getElement", DISPID_MGT_GETELEMENT},     {"Method4", DISPID_MGT_METHOD4},
+    {"setElement", DISPID_MGT_SETELEMENT},     {"Method6", DISPID_MGT_METHOD6},
+    {"getRowCount", DISPID_MGT_GETROWCOUNT},
+};
+
+// Invoke's arguments, first argument first (automation passes them last first).
+class Arguments {
+  public:
+    Arguments(DISPPARAMS* params, uint32_t* argErr) : m_params(params), m_argErr(argErr) {}
+
+    HRESULT Check(uint32_t expected) const {
+        if (!m_params)
+            return expected == 0 ? S_OK : DISP_E_BADPARAMCOUNT;
+        if (m_params->cNamedArgs != 0)
+            return DISP_E_NONAMEDARGS;
+        if (m_params->cArgs != expected || (expected && !m_params->rgvarg))
+            return DISP_E_BADPARAMCOUNT;
+        return S_OK;
+    }
+
+    // VTS_I4
+    HRESULT Long(uint32_t position, int32_t& value) const {
+        VARIANT& v = At(position);
+        switch (v.vt) {
+            case VT_I4:
+                value = v.lVal;
+                return S_OK;
+            case VT_I2:
+                value = v.iVal;
+                return S_OK;
+            case VT_BYREF | VT_I4:
+                if (v.plVal) {
+                    value = *v.plVal;
+                    return S_OK;
+                }
+                break;
+            default:
+                break;
+        }
+        return Mismatch(position);
+    }
+
+    // VTS_PI4
+    HRESULT LongPointer(uint32_t position, int32_t*& value) const {
+        VARIANT& v = At(position);
+        if (v.vt != (VT_BYREF | VT_I4) || !v.plVal)
+            return Mismatch(position);
+        value = v.plVal;
+        return S_OK;
+    }
+
+    // VTS_PVARIANT; a value passed directly is taken as the VARIANT itself
+    // when the method only reads it.
+    HRESULT VariantPointer(uint32_t position, VARIANT*& value, bool readOnly) const {
+        VARIANT& v = At(position);
+        if (v.vt == (VT_BYREF | VT_VARIANT) && v.pvarVal) {
+            value = v.pvarVal;
+            return S_OK;
+        }
+        if (readOnly && !(v.vt & VT_BYREF)) {
+            value = &v;
+            return S_OK;
+        }
+        return Mismatch(position);
+    }
+
+  private:
+    VARIANT& At(uint32_t position) const {
+        return m_params->rgvarg[m_params->cArgs - 1 - position];
+    }
+    HRESULT Mismatch(uint32_t position) const {
+        if (m_argErr)
+            *m_argErr = m_params->cArgs - 1 - position;
+        return DISP_E_TYPEMISMATCH;
+    }
+
+    DISPPARAMS* m_params;
+    uint32_t* m_argErr;
+};
+
+bool IsColumnInstanceOf(const std::string& oid, const std::string& prefix) {
+    return oid.size() > prefix.size() && oid.compare(0, prefix.size(), prefix) == 0 &&
+           oid[prefix.size()] == '.';
+}
+
+class CMgtClassFactory : public IClassFactory {
+  public:
+    HRESULT QueryInterface(REFIID riid, void** ppv) override {
+        if (!ppv)
+            return E_POINTER;
+        if (riid == IID_IUnknown || riid == IID_IClassFactory) {
+            *ppv = static_cast<IClassFactory*>(this);
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    // A process-wide object: references do not govern its life.
+    ULONG AddRef() override { return 2; }
+    ULONG Release() override { return 1; }
+    HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
+        if (!ppv)
+            return E_POINTER;
+        *ppv = nullptr;
+        if (outer)
+            return CLASS_E_NOAGGREGATION;
+        auto* component = new CMgtComponent();
+        HRESULT hr = component->QueryInterface(riid, ppv);
+        component->Release();
+        return hr;
+    }
+    HRESULT LockServer(bool) override { return S_OK; }
+};
+
+CMgtClassFactory g_factory;
+
+}  // namespace
+
+CMgtComponent::CMgtComponent() {
+    auto table = std::make_unique<MIBMappingTable>();
+    if (table->Load(MapFilePaths()))
+        m_pMibTable = std::move(table);
+    else
+        Trace(kTracePrefix, "Management component: mapping files not loaded: %s",
+              table->LastError().c_str());
+}
+
+CMgtComponent::~CMgtComponent() = default;
+
+HRESULT CMgtComponent::QueryInterface(REFIID riid, void** ppv) {
+    if (!ppv)
+        return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_Imgt) {
+        *ppv = static_cast<Imgt*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+}
+
+ULONG CMgtComponent::AddRef() {
+    return ++m_nRefs;
+}
+
+ULONG CMgtComponent::Release() {
+    ULONG n = --m_nRefs;
+    if (n == 0)
+        delete this;
+    return n;
+}
+
+HRESULT CMgtComponent::GetTypeInfoCount(uint32_t* count) {
+    if (!count)
+        return E_POINTER;
+    *count = 0;
+    return S_OK;
+}
+
+HRESULT CMgtComponent::GetTypeInfo(uint32_t, LCID, ITypeInfo** info) {
+    if (info)
+        *info = nullptr;
+    return E_NOTIMPL;
+}
+
+HRESULT CMgtComponent::GetIDsOfNames(REFIID, const OLECHAR* const* names, uint32_t count, LCID,
+                                     DISPID* ids) {
+    if (!names || !ids)
+        return E_POINTER;
+    HRESULT hr = S_OK;
+    for (uint32_t i = 0; i < count; ++i) {
+        ids[i] = DISPID_UNKNOWN;
+        if (i == 0 && names[0]) {
+            std::string name = Utf8FromUtf16(names[0]);
+            for (const MethodName& m : kMethodNames)
+                if (strcasecmp(name.c_str(), m.name) == 0)
+                    ids[0] = m.id;
+        }
+        if (ids[i] == DISPID_UNKNOWN)
+            hr = DISP_E_UNKNOWNNAME;  // no named arguments
+    }
+    return hr;
+}
+
+HRESULT CMgtComponent::Invoke(DISPID id, REFIID, LCID, uint16_t flags, DISPPARAMS* params,
+                              VARIANT* result, EXCEPINFO*, uint32_t* argErr) {
+    if (!(flags & DISPATCH_METHOD))
+        return DISP_E_MEMBERNOTFOUND;
+    if (result)
+        VariantInit(result);  // the methods return nothing but their HRESULT
+    Arguments args(params, argErr);
+    int32_t a = 0, b = 0;
+    VARIANT* v = nullptr;
+    int32_t* p = nullptr;
+    HRESULT hr = S_OK;
+    switch (id) {
+        case DISPID_MGT_SELECTDEVICE:
+        case DISPID_MGT_METHOD4:
+            if (FAILED(hr = args.Check(2)) || FAILED(hr = args.Long(0, a)) ||
+                FAILED(hr = args.Long(1, b)))
+                return hr;
+            return id == DISPID_MGT_SELECTDEVICE ? SelectDevice(a, b) : Method4(a, b);
+        case DISPID_MGT_METHOD2:
+            if (FAILED(hr = args.Check(2)) || FAILED(hr = args.Long(0, a)) ||
+                FAILED(hr = args.VariantPointer(1, v, false)))
+                return hr;
+            return Method2(a, v);
+        case DISPID_MGT_GETELEMENT:
+        case DISPID_MGT_SETELEMENT:
+        case DISPID_MGT_METHOD6:
+            if (FAILED(hr = args.Check(3)) || FAILED(hr = args.Long(0, a)) ||
+                FAILED(hr = args.Long(1, b)) ||
+                FAILED(hr = args.VariantPointer(2, v, id == DISPID_MGT_SETELEMENT)))
+                return hr;
+            if (id == DISPID_MGT_GETELEMENT)
+                return getElement(a, b, v);
+            return id == DISPID_MGT_SETELEMENT ? setElement(a, b, v) : Method6(a, b, v);
+        case DISPID_MGT_GETROWCOUNT:
+            if (FAILED(hr = args.Check(2)) || FAILED(hr = args.Long(0, a)) ||
+                FAILED(hr = args.LongPointer(1, p)))
+                return hr;
+            return getRowCount(a, p);
+        default:
+            return DISP_E_MEMBERNOTFOUND;
+    }
+}
+
+HRESULT CMgtComponent::SelectDevice(int32_t mode, int32_t device) {
+    std::lock_guard lock(m_lock);
+    if (device == -1) {
+        m_nHandle = -1;
+        m_nUnit = 0;
+        return S_OK;
+    }
+    if (device < 0)
+        return E_INVALIDARG;
+    switch (mode) {
+        case 0:
+            m_nHandle = device;
+            m_nUnit = 0;
+            return S_OK;
+        case 1:
+            m_nUnit = device;
+            return S_OK;
+        default:
+            return E_INVALIDARG;
+    }
+}
+
+bool CMgtComponent::Selected(std::string& address, int32_t& unit) {
+    std::lock_guard lock(m_lock);
+    auto it = m_devices.find(m_nHandle);
+    if (it == m_devices.end())
+        return false;
+    address = it->second;
+    unit = m_nUnit;
+    return true;
+}
+
+HRESULT CMgtComponent::getElement(int32_t elementId, int32_t index, VARIANT* value) {
+    if (!value)
+        return E_POINTER;
+    VariantClear(value);
+    if (elementId == EID_DEVICEADDRESS) {
+        std::lock_guard lock(m_lock);
+        auto it = m_devices.find(index);
+        if (it == m_devices.end())
+            return E_FAIL;
+        value->bstrVal = BstrFromUtf8(it->second);
+        value->vt = VT_BSTR;
+        return S_OK;
+    }
+    const MIBMappingEntry* entry = m_pMibTable ? m_pMibTable->GetEntryById(elementId) : nullptr;
+    std::string address;
+    int32_t unit = 0;
+    if (!entry || !Selected(address, unit))
+        return E_FAIL;
+
+    CSnmpReader reader;
+    reader.Target().SetAddress(address);
+    SnmpVarBind reply;
+    HRESULT hr = entry->bColumnar
+                     ? reader.ReadElement(entry, unit + 1, index > 0 ? index : -1, reply)
+                     : reader.ReadElement(entry, -1, -1, reply);
+    if (FAILED(hr))
+        return E_FAIL;
+    int32_t number = 0;
+    if (reply.GetInt32(number)) {
+        value->vt = VT_I4;
+        value->lVal = number;
+    } else {
+        value->bstrVal =
+            BstrFromUtf8(reply.type == SNMP_TYPE_OCTETS ? reply.octets : reply.PrintableValue());
+        value->vt = VT_BSTR;
+    }
+    return S_OK;
+}
+
+HRESULT CMgtComponent::getRowCount(int32_t elementId, int32_t* count) {
+    if (!count)
+        return E_POINTER;
+    *count = 0;
+    const MIBMappingEntry* entry = m_pMibTable ? m_pMibTable->GetEntryById(elementId) : nullptr;
+    std::string address;
+    int32_t unit = 0;
+    if (!entry || !Selected(address, unit))
+        return E_FAIL;
+
+    CSnmpReader reader;
+    reader.Target().SetAddress(address);
+    if (!entry->bColumnar) {
+        SnmpVarBind reply;
+        *count = SUCCEEDED(reader.ReadElement(entry, -1, -1, reply)) ? 1 : 0;
+        return S_OK;
+    }
+    const std::string unitOid = ElementOidText(*entry, unit + 1, -1);
+    std::string oid = unitOid, next;
+    int32_t rows = 0;
+    while (rows < kMaxRows && SUCCEEDED(reader.GetNextPrintableValue(oid, &next, nullptr)) &&
+           IsColumnInstanceOf(next, unitOid)) {
+        ++rows;
+        oid = next;
+    }
+    // A column indexed by device only has one instance per unit.
+    if (rows == 0 && SUCCEEDED(reader.GetPrintableValue(unitOid, nullptr)))
+        rows = 1;
+    *count = rows;
+    return S_OK;
+}
+
+HRESULT CMgtComponent::setElement(int32_t elementId, int32_t index, VARIANT* value) {
+    if (!value)
+        return E_POINTER;
+    if (elementId != EID_DEVICEADDRESS)
+        return E_NOTIMPL;
+    const VARIANT* v =
+        value->vt == (VT_BYREF | VT_VARIANT) && value->pvarVal ? value->pvarVal : value;
+    std::lock_guard lock(m_lock);
+    if (v->vt == VT_EMPTY) {
+        m_devices.erase(index);
+        return S_OK;
+    }
+    if (v->vt != VT_BSTR)
+        return E_INVALIDARG;
+    m_devices[index] = Utf8FromBstr(v->bstrVal);
+    return S_OK;
+}
+
+HRESULT RegisterMgtComponent() {
+    return RegisterInprocClass(CLSID_mgt, &g_factory);
+}
+
+void RevokeMgtComponent() {
+    RevokeInprocClass(CLSID_mgt);
+}
+
+}  // namespace qx

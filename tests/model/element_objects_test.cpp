@@ -1,0 +1,201 @@
+// The element value objects: scalars, composites with their iterator, the
+// callback base, and the way the printer summary table embeds them.
+
+#include <gtest/gtest.h>
+
+#include "model/MyComp.h"
+#include "model/MyScalar.h"
+#include "platform/com/ComPtr.h"
+
+using namespace qx;
+
+namespace {
+
+class CountedScalar : public CMyScalar {
+  public:
+    explicit CountedScalar(int* destroyed) : m_destroyed(destroyed) {}
+    ~CountedScalar() override { ++*m_destroyed; }
+
+  private:
+    int* m_destroyed;
+};
+
+int32_t IdOf(IUnknown* unknown) {
+    ComPtr<IDSE_ELEMENT> element;
+    EXPECT_EQ(unknown->QueryInterface(IID_IDSE_ELEMENT, element.OutVoid()), S_OK);
+    int32_t id = 0;
+    element->GetElementId(&id);
+    return id;
+}
+
+// The printer summary table's use: both objects embedded, the scalar holding
+// the address as element 999 inside the composite.
+struct SummaryTableElements {
+    CMyComp composite;
+    CMyScalar scalar;
+};
+
+}  // namespace
+
+TEST(MyScalar, HoldsIdTagAndAValueOfItsOwn) {
+    CMyScalar scalar;
+    int32_t kind = -1, id = -1;
+    uint32_t tag = 1;
+    EXPECT_EQ(scalar.GetKind(&kind), S_OK);
+    EXPECT_EQ(kind, DSE_ELEMENT_SCALAR);
+    EXPECT_EQ(scalar.GetTag(&tag), S_OK);
+    EXPECT_EQ(tag, 0u);
+    EXPECT_EQ(scalar.SetTag(0xBEEF), S_OK);
+    scalar.GetTag(&tag);
+    EXPECT_EQ(tag, 0xBEEFu);
+    EXPECT_EQ(scalar.SetElementId(999), S_OK);
+    scalar.GetElementId(&id);
+    EXPECT_EQ(id, 999);
+    EXPECT_EQ(scalar.Reserved4(1), S_OK);
+    EXPECT_EQ(scalar.Reserved5(1), S_OK);
+    EXPECT_EQ(scalar.Reserved15(1), S_OK);
+
+    VARIANT empty;
+    VariantInit(&empty);
+    EXPECT_EQ(scalar.GetValue(&empty), S_OK);
+    EXPECT_EQ(empty.vt, VT_EMPTY) << "no value yet";
+
+    {
+        Variant address("10.1.2.3");
+        EXPECT_EQ(scalar.SetValue(address.Get()), S_OK);
+    }  // the caller's string is gone; the scalar's copy is not
+    Variant out;
+    EXPECT_EQ(scalar.GetValue(out.Get()), S_OK);
+    ASSERT_EQ(out->vt, VT_BSTR);
+    EXPECT_EQ(Utf8FromBstr(out->bstrVal), "10.1.2.3");
+    Variant second;
+    scalar.GetValue(second.Get());
+    EXPECT_NE(second->bstrVal, out->bstrVal) << "each caller gets a copy to clear";
+    EXPECT_EQ(scalar.SetValue(nullptr), E_POINTER);
+}
+
+TEST(MyScalar, LivesByItsReferences) {
+    int destroyed = 0;
+    auto* scalar = new CountedScalar(&destroyed);
+    ComPtr<IDSE_SCALAR> asScalar;
+    EXPECT_EQ(scalar->QueryInterface(IID_IDSE_SCALAR, asScalar.OutVoid()), S_OK);
+    ComPtr<IUnknown> asUnknown;
+    EXPECT_EQ(scalar->QueryInterface(IID_IUnknown, asUnknown.OutVoid()), S_OK);
+    ComPtr<IUnknown> none;
+    EXPECT_EQ(scalar->QueryInterface(IID_IDSE_COMPOSITE, none.OutVoid()), E_NOINTERFACE);
+    EXPECT_EQ(scalar->Release(), 2u) << "the creator's reference";
+    asScalar.Reset();
+    EXPECT_EQ(destroyed, 0);
+    asUnknown.Reset();
+    EXPECT_EQ(destroyed, 1) << "the last reference deletes it";
+}
+
+TEST(MyComp, IteratesItsChildrenOnePerCall) {
+    CMyComp composite;
+    CMyScalar first, second, third;
+    first.SetElementId(999);
+    second.SetElementId(1053);
+    third.SetElementId(999);
+    int32_t kind = -1;
+    composite.GetKind(&kind);
+    EXPECT_EQ(kind, DSE_ELEMENT_COMPOSITE);
+    EXPECT_EQ(composite.SetTag(7), S_OK);
+    uint32_t tag = 1;
+    composite.GetTag(&tag);
+    EXPECT_EQ(tag, 0u) << "a composite keeps no tag";
+    EXPECT_EQ(composite.Reserved5(0), E_NOTIMPL);
+    EXPECT_EQ(composite.Reserved4(0), S_OK);
+
+    ComPtr<IDSE_EP_ITERATOR> iterator;
+    ASSERT_EQ(composite.GetIterator(iterator.Out()), S_OK);
+    IDSE_ELEMENT* found = &first;
+    EXPECT_EQ(iterator->FindElement(999, &found), S_FALSE) << "an empty composite";
+    EXPECT_EQ(found, nullptr);
+    Variant item;
+    EXPECT_EQ(iterator->Next(1, item.Get(), nullptr), S_OK);
+    EXPECT_EQ(item->vt, VT_EMPTY);
+
+    composite.AddElement(&first);
+    composite.AddElement(&second);
+    composite.AddElement(&third);
+    ASSERT_EQ(iterator->FindElement(999, &found), S_OK);
+    EXPECT_EQ(found, static_cast<IDSE_ELEMENT*>(&first)) << "the first child with the id";
+    found->Release();
+    ASSERT_EQ(iterator->FindElement(1053, &found), S_OK);
+    EXPECT_EQ(found, static_cast<IDSE_ELEMENT*>(&second));
+    found->Release();
+
+    iterator->Reset();
+    std::vector<int32_t> ids;
+    for (int i = 0; i < 5; ++i) {
+        Variant v;
+        ULONG fetched = 9;
+        EXPECT_EQ(iterator->Next(3, v.Get(), &fetched), S_OK) << "the count asked is not looked at";
+        if (v->vt == VT_UNKNOWN) {
+            EXPECT_EQ(fetched, 1u);
+            ids.push_back(IdOf(v->punkVal));
+        } else {
+            EXPECT_EQ(v->vt, VT_EMPTY) << "past the last child, again and again";
+            EXPECT_EQ(fetched, 0u);
+        }
+    }
+    EXPECT_EQ(ids, (std::vector<int32_t>{999, 1053, 999}));
+
+    iterator->Reset();
+    EXPECT_EQ(iterator->Skip(1), S_OK);
+    Variant v;
+    iterator->Next(1, v.Get(), nullptr);
+    ASSERT_EQ(v->vt, VT_UNKNOWN);
+    EXPECT_EQ(v->punkVal, static_cast<IUnknown*>(static_cast<IDSE_SCALAR*>(&second)));
+    iterator->Skip(100);
+    v.Clear();
+    iterator->Next(1, v.Get(), nullptr);
+    EXPECT_EQ(v->vt, VT_EMPTY);
+
+    IEnumVARIANT* clone = reinterpret_cast<IEnumVARIANT*>(&first);
+    EXPECT_EQ(iterator->Clone(&clone), S_OK);
+    EXPECT_EQ(clone, nullptr);
+
+    // The iterator part and the composite are one object.
+    ComPtr<IDSE_COMPOSITE> back;
+    EXPECT_EQ(iterator->QueryInterface(IID_IDSE_COMPOSITE, back.OutVoid()), S_OK);
+    EXPECT_EQ(back.Get(), static_cast<IDSE_COMPOSITE*>(&composite));
+}
+
+TEST(MyComp, EmbeddedElementsSurviveTheReferencesHandedOut) {
+    SummaryTableElements table;
+    Variant address("127.0.0.2");
+    table.scalar.SetElementId(999);
+    table.scalar.SetValue(address.Get());
+    table.composite.AddElement(&table.scalar);
+
+    for (int round = 0; round < 3; ++round) {
+        ComPtr<IDSE_EP_ITERATOR> iterator;
+        table.composite.GetIterator(iterator.Out());
+        iterator->Reset();
+        Variant child;
+        iterator->Next(1, child.Get(), nullptr);
+        ASSERT_EQ(child->vt, VT_UNKNOWN);
+        ComPtr<IDSE_SCALAR> scalar;
+        ASSERT_EQ(child->punkVal->QueryInterface(IID_IDSE_SCALAR, scalar.OutVoid()), S_OK);
+        Variant value;
+        scalar->GetValue(value.Get());
+        EXPECT_EQ(Utf8FromBstr(value->bstrVal), "127.0.0.2");
+    }  // every reference given back; the embedded objects are still whole
+    int32_t id = 0;
+    EXPECT_EQ(table.scalar.GetElementId(&id), S_OK);
+    EXPECT_EQ(id, 999);
+}
+
+TEST(IDSECallback, IgnoresReferencesAndNotifications) {
+    struct Table : IDSECallback {
+    } table;
+    EXPECT_EQ(table.AddRef(), 0u);
+    EXPECT_EQ(table.Release(), 0u);
+    EXPECT_EQ(table.Notify(42), S_OK);
+    void* p = nullptr;
+    EXPECT_EQ(table.QueryInterface(IID_IDSECallback, &p), S_OK);
+    EXPECT_EQ(p, static_cast<IDSECallback*>(&table));
+    EXPECT_EQ(table.QueryInterface(IID_IDSE_ELEMENT, &p), E_NOINTERFACE);
+    EXPECT_EQ(p, nullptr);
+}
