@@ -18,6 +18,7 @@ struct Command {
 
 int RunSettings(const Args& args);
 int RunPrinters(const Args& args);
+int RunDevice(const Args& args);
 
 // Small helpers shared by the commands.
 bool TakeFlag(Args& args, const std::string& flag);

@@ -17,6 +17,8 @@ static const Command kCommands[] = {
      "the printers table: each printer's shell names, port, DSSC controller and address; "
      "--store writes the addresses to the PrinterDiscovery store",
      RunPrinters},
+    {"device", "device get ADDRESS EID [IDX1 [IDX2]] [--next] [--text] [--timeout HUNDREDTHS]",
+     "reads one mapped element of a device over SNMP", RunDevice},
 };
 
 static void PrintUsage(FILE* to) {
