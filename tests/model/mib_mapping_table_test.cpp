@@ -16,6 +16,7 @@
 #include "platform/ProgramPath.h"
 #include "server/EventLogWriter.h"
 #include "support/TempRegistry.h"
+#include "support/TestData.h"
 
 using namespace qx;
 
@@ -71,7 +72,7 @@ class MappingTableTest : public ::testing::Test {
         std::ofstream(path, std::ios::binary) << text;
         return path;
     }
-    std::string DataFile(const char* name) { return qxtest::SourceDir() + "/model/data/" + name; }
+    std::string DataFile(const char* name) { return qxtest::TestDataPath("model", name); }
 
     qxtest::TempDir dir;
 };

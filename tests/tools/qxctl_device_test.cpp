@@ -8,6 +8,7 @@
 #include "support/PrivateNetwork.h"
 #include "support/SimulatedDevice.h"
 #include "support/TempRegistry.h"
+#include "support/TestData.h"
 
 QX_TEST_USES_PRIVATE_NETWORK();
 
@@ -25,7 +26,7 @@ class QxctlDeviceTest : public ::testing::Test {
             return;
         s_device = new qxtest::SimulatedDevice(
             "127.0.0.2",
-            qxtest::ReadTextFile(qxtest::SourceDir() + "/model/data/korvalen.snmprec"));
+            qxtest::ReadTextFile(qxtest::TestDataPath("model", "korvalen.snmprec")));
         s_started = s_device->Start(*s_error);
     }
     static void TearDownTestSuite() {
