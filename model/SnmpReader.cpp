@@ -21,8 +21,8 @@ HRESULT CSnmpReader::ReadElement(const MIBMappingEntry* entry, int32_t index1, i
         return E_FAIL;
     std::string oidText = ElementOidText(*entry, index1, index2);
     if (!next)
-        return SnmpGet(m_target, oidText, reply);
-    if (FAILED(SnmpGetNext(m_target, oidText, reply)))
+        return m_session.Get(m_target, oidText, reply);
+    if (FAILED(m_session.GetNext(m_target, oidText, reply)))
         return E_FAIL;
     // A plain substring test, as the device readers have always made it:
     // the reply for "...1.1" may come from "...1.10".
@@ -79,7 +79,7 @@ int32_t CSnmpReader::snmppGetOptionValue(int32_t unit) {
 
 HRESULT CSnmpReader::GetInt32(std::string_view oidText, int32_t* value) {
     SnmpVarBind reply;
-    HRESULT hr = SnmpGet(m_target, oidText, reply);
+    HRESULT hr = m_session.Get(m_target, oidText, reply);
     if (SUCCEEDED(hr) && value)
         reply.GetInt32(*value);
     return hr;
@@ -87,7 +87,7 @@ HRESULT CSnmpReader::GetInt32(std::string_view oidText, int32_t* value) {
 
 HRESULT CSnmpReader::GetString(std::string_view oidText, char* buffer, size_t size) {
     SnmpVarBind reply;
-    HRESULT hr = SnmpGet(m_target, oidText, reply);
+    HRESULT hr = m_session.Get(m_target, oidText, reply);
     if (SUCCEEDED(hr))
         reply.GetText(buffer, size);
     return hr;
@@ -95,7 +95,7 @@ HRESULT CSnmpReader::GetString(std::string_view oidText, char* buffer, size_t si
 
 HRESULT CSnmpReader::GetPrintableValue(std::string_view oidText, std::string* text) {
     SnmpVarBind reply;
-    HRESULT hr = SnmpGet(m_target, oidText, reply);
+    HRESULT hr = m_session.Get(m_target, oidText, reply);
     if (SUCCEEDED(hr) && text)
         *text = reply.PrintableValue();
     return hr;
@@ -104,7 +104,7 @@ HRESULT CSnmpReader::GetPrintableValue(std::string_view oidText, std::string* te
 HRESULT CSnmpReader::GetNextPrintableValue(std::string_view oidText, std::string* oid,
                                            std::string* text) {
     SnmpVarBind reply;
-    HRESULT hr = SnmpGetNext(m_target, oidText, reply);
+    HRESULT hr = m_session.GetNext(m_target, oidText, reply);
     if (SUCCEEDED(hr)) {
         if (oid)
             *oid = reply.PrintableOid();

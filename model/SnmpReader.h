@@ -6,7 +6,8 @@
 // and time-out once and reads through it from one thread at a time.
 //
 // Every read answers S_OK or E_FAIL; nothing is retried beyond the target's
-// one retry.
+// one retry. The reader keeps one library session for its target between
+// reads, and is used by one thread at a time.
 
 #include <cstddef>
 #include <cstdint>
@@ -15,12 +16,11 @@
 #include <string_view>
 
 #include "MIBMappingEntry.h"
+#include "SnmpRequest.h"
 #include "SnmpTarget.h"
 #include "platform/com/HResult.h"
 
 namespace qx {
-
-struct SnmpVarBind;
 
 // Fixed objects read without a mapping entry.
 inline constexpr const char* kOidSysObjectId = "1.3.6.1.2.1.1.2.0";
@@ -92,6 +92,7 @@ class CSnmpReader {
                        char* buffer, size_t size);
 
     CSnmpTarget m_target;
+    CSnmpSession m_session;
 };
 
 }  // namespace qx

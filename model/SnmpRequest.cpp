@@ -15,7 +15,7 @@ namespace qx {
 
 namespace {
 
-// Debian builds the library without its own locking. Its session-less parts
+// Debian builds the library without its own locking. Its shared parts
 // (request-id counters, transport set-up) are guarded here; the blocking wait
 // of an exchange runs outside the lock, on the exchange's own session.
 std::mutex g_libraryMutex;
@@ -35,100 +35,43 @@ void InitLibraryOnce() {
     });
 }
 
-HRESULT Exchange(const CSnmpTarget& target, int command, std::string_view oidText,
-                 SnmpVarBind& reply) {
-    std::vector<uint32_t> arcs;
-    if (!ParseOidText(oidText, arcs))
-        return E_FAIL;
-    std::string peer = target.PeerName();
-    if (peer.empty())
-        return E_FAIL;
-    InitLibraryOnce();
-
-    oid name[MAX_OID_LEN];
-    for (size_t i = 0; i < arcs.size(); ++i)
-        name[i] = arcs[i];
-
-    netsnmp_session settings;
-    void* session = nullptr;
-    netsnmp_pdu* request = nullptr;
-    {
-        std::lock_guard lock(g_libraryMutex);
-        snmp_sess_init(&settings);
-        settings.version = SNMP_VERSION_1;
-        settings.community = reinterpret_cast<u_char*>(const_cast<char*>(CSnmpTarget::kCommunity));
-        settings.community_len = std::strlen(CSnmpTarget::kCommunity);
-        settings.peername = peer.data();
-        settings.timeout = static_cast<long>(target.Timeout()) * 10000L;  // per attempt, in µs
-        settings.retries = CSnmpTarget::kRetries;
-        session = snmp_sess_open(&settings);
-        if (session) {
-            request = snmp_pdu_create(command);
-            if (request)
-                snmp_add_null_var(request, name, arcs.size());
-        }
-        if (session && !request) {
-            snmp_sess_close(session);
-            session = nullptr;
-        }
+// The binding of a reply; false for values that are none (noSuchObject,
+// noSuchInstance, endOfMibView, unknown types).
+bool TakeBinding(const netsnmp_variable_list* vb, SnmpVarBind& reply) {
+    reply = SnmpVarBind();
+    reply.name.assign(vb->name, vb->name + vb->name_length);
+    reply.type = vb->type;
+    switch (vb->type) {
+        case ASN_INTEGER:
+            reply.number = vb->val.integer ? *vb->val.integer : 0;
+            return true;
+        case ASN_COUNTER:
+        case ASN_GAUGE:
+        case ASN_TIMETICKS:
+        case ASN_UINTEGER:
+            reply.number =
+                vb->val.integer ? static_cast<int64_t>(*vb->val.integer & 0xFFFFFFFFul) : 0;
+            return true;
+        case ASN_COUNTER64:
+            if (vb->val.counter64)
+                reply.counter64 = (static_cast<uint64_t>(vb->val.counter64->high) << 32) |
+                                  (vb->val.counter64->low & 0xFFFFFFFFul);
+            return true;
+        case ASN_OCTET_STR:
+        case ASN_OPAQUE:
+        case ASN_IPADDRESS:
+            if (vb->val.string)
+                reply.octets.assign(reinterpret_cast<const char*>(vb->val.string), vb->val_len);
+            return true;
+        case ASN_OBJECT_ID:
+            if (vb->val.objid)
+                reply.objectId.assign(vb->val.objid, vb->val.objid + vb->val_len / sizeof(oid));
+            return true;
+        case ASN_NULL:
+            return true;
+        default:
+            return false;
     }
-    if (!session)
-        return E_FAIL;
-
-    netsnmp_pdu* response = nullptr;
-    // The request is freed by the library whether it was sent or not.
-    int status = snmp_sess_synch_response(session, request, &response);
-
-    HRESULT hr = E_FAIL;
-    if (status == STAT_SUCCESS && response && response->errstat == SNMP_ERR_NOERROR &&
-        response->variables) {
-        const netsnmp_variable_list* vb = response->variables;
-        reply = SnmpVarBind();
-        reply.name.assign(vb->name, vb->name + vb->name_length);
-        reply.type = vb->type;
-        hr = S_OK;
-        switch (vb->type) {
-            case ASN_INTEGER:
-                reply.number = vb->val.integer ? *vb->val.integer : 0;
-                break;
-            case ASN_COUNTER:
-            case ASN_GAUGE:
-            case ASN_TIMETICKS:
-            case ASN_UINTEGER:
-                reply.number =
-                    vb->val.integer ? static_cast<int64_t>(*vb->val.integer & 0xFFFFFFFFul) : 0;
-                break;
-            case ASN_COUNTER64:
-                if (vb->val.counter64)
-                    reply.counter64 = (static_cast<uint64_t>(vb->val.counter64->high) << 32) |
-                                      (vb->val.counter64->low & 0xFFFFFFFFul);
-                break;
-            case ASN_OCTET_STR:
-            case ASN_OPAQUE:
-            case ASN_IPADDRESS:
-                if (vb->val.string)
-                    reply.octets.assign(reinterpret_cast<const char*>(vb->val.string), vb->val_len);
-                break;
-            case ASN_OBJECT_ID:
-                if (vb->val.objid)
-                    reply.objectId.assign(vb->val.objid, vb->val.objid + vb->val_len / sizeof(oid));
-                break;
-            case ASN_NULL:
-                break;
-            default:
-                // noSuchObject, noSuchInstance, endOfMibView and anything
-                // unknown: no value.
-                hr = E_FAIL;
-                break;
-        }
-    }
-    if (response)
-        snmp_free_pdu(response);
-    {
-        std::lock_guard lock(g_libraryMutex);
-        snmp_sess_close(session);
-    }
-    return hr;
 }
 
 std::string TimeTicksText(uint32_t ticks) {
@@ -172,6 +115,84 @@ std::string HexText(const std::string& bytes) {
 
 }  // namespace
 
+CSnmpSession::~CSnmpSession() {
+    Close();
+}
+
+void CSnmpSession::Close() {
+    if (!m_handle)
+        return;
+    std::lock_guard lock(g_libraryMutex);
+    snmp_sess_close(m_handle);
+    m_handle = nullptr;
+}
+
+bool CSnmpSession::Open(const std::string& peer, uint32_t timeout) {
+    if (m_handle && peer == m_strPeer && timeout == m_nTimeout)
+        return true;
+    Close();
+    InitLibraryOnce();
+    netsnmp_session settings;
+    std::lock_guard lock(g_libraryMutex);
+    snmp_sess_init(&settings);
+    settings.version = SNMP_VERSION_1;
+    settings.community = reinterpret_cast<u_char*>(const_cast<char*>(CSnmpTarget::kCommunity));
+    settings.community_len = std::strlen(CSnmpTarget::kCommunity);
+    settings.peername = const_cast<char*>(peer.c_str());
+    settings.timeout = static_cast<long>(timeout) * 10000L;  // per attempt, in µs
+    settings.retries = CSnmpTarget::kRetries;
+    m_handle = snmp_sess_open(&settings);
+    m_strPeer = peer;
+    m_nTimeout = timeout;
+    return m_handle != nullptr;
+}
+
+HRESULT CSnmpSession::Exchange(const CSnmpTarget& target, int command, std::string_view oidText,
+                               SnmpVarBind& reply) {
+    std::vector<uint32_t> arcs;
+    if (!ParseOidText(oidText, arcs))
+        return E_FAIL;
+    std::string peer = target.PeerName();
+    if (peer.empty() || !Open(peer, target.Timeout()))
+        return E_FAIL;
+
+    oid name[MAX_OID_LEN];
+    for (size_t i = 0; i < arcs.size(); ++i)
+        name[i] = arcs[i];
+    netsnmp_pdu* request = nullptr;
+    {
+        std::lock_guard lock(g_libraryMutex);
+        request = snmp_pdu_create(command);
+        if (request)
+            snmp_add_null_var(request, name, arcs.size());
+    }
+    if (!request)
+        return E_FAIL;
+
+    netsnmp_pdu* response = nullptr;
+    // The request is freed by the library whether it was sent or not.
+    int status = snmp_sess_synch_response(m_handle, request, &response);
+    HRESULT hr = E_FAIL;
+    if (status == STAT_SUCCESS && response && response->errstat == SNMP_ERR_NOERROR &&
+        response->variables && TakeBinding(response->variables, reply))
+        hr = S_OK;
+    if (response)
+        snmp_free_pdu(response);
+    // A session whose socket failed is opened afresh for the next exchange.
+    if (status == STAT_ERROR)
+        Close();
+    return hr;
+}
+
+HRESULT CSnmpSession::Get(const CSnmpTarget& target, std::string_view oidText, SnmpVarBind& reply) {
+    return Exchange(target, SNMP_MSG_GET, oidText, reply);
+}
+
+HRESULT CSnmpSession::GetNext(const CSnmpTarget& target, std::string_view oidText,
+                              SnmpVarBind& reply) {
+    return Exchange(target, SNMP_MSG_GETNEXT, oidText, reply);
+}
+
 bool ParseOidText(std::string_view text, std::vector<uint32_t>& arcs) {
     arcs.clear();
     size_t i = 0;
@@ -198,11 +219,11 @@ bool ParseOidText(std::string_view text, std::vector<uint32_t>& arcs) {
 }
 
 HRESULT SnmpGet(const CSnmpTarget& target, std::string_view oidText, SnmpVarBind& reply) {
-    return Exchange(target, SNMP_MSG_GET, oidText, reply);
+    return CSnmpSession().Get(target, oidText, reply);
 }
 
 HRESULT SnmpGetNext(const CSnmpTarget& target, std::string_view oidText, SnmpVarBind& reply) {
-    return Exchange(target, SNMP_MSG_GETNEXT, oidText, reply);
+    return CSnmpSession().GetNext(target, oidText, reply);
 }
 
 std::string SnmpVarBind::PrintableOid() const {

@@ -1,11 +1,11 @@
 #pragma once
-// One synchronous SNMP exchange: a GET or GET-NEXT request carrying exactly
-// one variable binding, sent to a target, and the binding of its reply. This
-// is the only place that talks to the SNMP library; its status codes end here
+// Synchronous SNMP exchanges: a GET or GET-NEXT request carrying exactly one
+// variable binding, sent to a target, and the binding of its reply. This is
+// the only place that talks to the SNMP library; its status codes end here
 // and callers see S_OK or E_FAIL.
 //
-// Each exchange opens its own session, so exchanges on different targets may
-// run on different threads at once.
+// Each session object has its own socket, so exchanges on different
+// sessions may run on different threads at once.
 
 #include <cstddef>
 #include <cstdint>
@@ -63,10 +63,35 @@ struct SnmpVarBind {
 // into arcs; false for anything else.
 bool ParseOidText(std::string_view text, std::vector<uint32_t>& arcs);
 
-// One request with one binding for oidText. E_FAIL when the target has no
-// usable address, the OID text is malformed, nothing answers within the
-// target's time-out and its retry, or the reply carries an error status or
-// no binding.
+// The SNMP library's session for one target, opened at the first exchange
+// and kept while the target's address and time-out stay the same. One
+// thread at a time; sessions of different objects are independent.
+class CSnmpSession {
+  public:
+    CSnmpSession() = default;
+    ~CSnmpSession();
+    CSnmpSession(const CSnmpSession&) = delete;
+    CSnmpSession& operator=(const CSnmpSession&) = delete;
+
+    // One request with one binding for oidText. E_FAIL when the target has
+    // no usable address, the OID text is malformed, nothing answers within
+    // the target's time-out and its retry, or the reply carries an error
+    // status or no value.
+    HRESULT Get(const CSnmpTarget& target, std::string_view oidText, SnmpVarBind& reply);
+    HRESULT GetNext(const CSnmpTarget& target, std::string_view oidText, SnmpVarBind& reply);
+    void Close();
+
+  private:
+    bool Open(const std::string& peer, uint32_t timeout);
+    HRESULT Exchange(const CSnmpTarget& target, int command, std::string_view oidText,
+                     SnmpVarBind& reply);
+
+    void* m_handle = nullptr;
+    std::string m_strPeer;
+    uint32_t m_nTimeout = 0;
+};
+
+// One exchange on a session of its own, for one-shot requests.
 HRESULT SnmpGet(const CSnmpTarget& target, std::string_view oidText, SnmpVarBind& reply);
 HRESULT SnmpGetNext(const CSnmpTarget& target, std::string_view oidText, SnmpVarBind& reply);
 
