@@ -111,8 +111,10 @@ void MIBMappingTable::Report(uint32_t eventId, const char* first, const char* se
 }
 
 bool MIBMappingTable::LoadFile(const char* path) {
-    FILE* file = std::fopen(path, "r");
-    int openError = file ? 0 : errno;
+    if (path == nullptr)
+        path = "";
+    FILE* file = *path ? std::fopen(path, "r") : nullptr;
+    int openError = file ? 0 : *path ? errno : ENOENT;
     // A directory opens on this system but cannot be read; it fails like a
     // file that cannot be opened.
     int firstChar = file ? std::getc(file) : EOF;

@@ -254,8 +254,9 @@ std::string SnmpVarBind::PrintableValue() const {
             return text;
         }
         case SNMP_TYPE_OCTETS:
+            // Printable ASCII only, whatever the process's locale says.
             for (unsigned char c : octets)
-                if (c != '\r' && c != '\n' && !std::isprint(c))
+                if (c != '\r' && c != '\n' && (c < 0x20 || c > 0x7E))
                     return HexText(octets);
             return octets;
         case SNMP_TYPE_OPAQUE:

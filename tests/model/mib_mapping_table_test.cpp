@@ -302,6 +302,8 @@ TEST_F(MappingTableTest, NeverReadsOutsideALine) {
         zero.Load({Write("zero.txt", std::string("EID_Z\t3\t1.2\0\t9\n", 15) + "EID_Y\t5\t1.3")}));
     EXPECT_EQ(zero.GetEntryById(3)->GetOidText(), "1.2") << "the text ends at the zero byte";
     EXPECT_NE(zero.GetEntryById(5), nullptr) << "a last line without line feed";
+    const char* noPath[] = {nullptr};
+    EXPECT_FALSE(MIBMappingTable().Load(1, noPath));
     MIBMappingTable nothing;
     EXPECT_TRUE(nothing.Load({Write("nothing.txt", "")}));
     EXPECT_EQ(nothing.Count(), 0u);

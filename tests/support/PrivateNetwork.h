@@ -11,6 +11,8 @@
 // root (CAP_SYS_ADMIN); fixtures check InPrivateNetwork() with
 // QX_REQUIRE_PRIVATE_NETWORK().
 
+#include <unistd.h>
+
 #include <string>
 
 namespace qxtest {

@@ -25,13 +25,16 @@ class QxctlDeviceTest : public ::testing::Test {
         if (!qxtest::InPrivateNetwork())
             return;
         s_device = new qxtest::SimulatedDevice(
-            "127.0.0.2",
-            qxtest::ReadTextFile(qxtest::TestDataPath("model", "korvalen.snmprec")));
-        s_started = s_device->Start(*s_error);
+            "127.0.0.2", qxtest::ReadTextFile(qxtest::TestDataPath("model", "korvalen.snmprec")));
+        s_other = new qxtest::SimulatedDevice(
+            "127.0.0.3", "1.3.6.1.4.1.32473.2.3.50.1.2.4.1.4.1.1|4x|" +
+                             std::string("42c3bc726f20322e31342c205ac3bc72696368"));
+        s_started = qxtest::SimulatedDevice::StartAll({s_device, s_other}, *s_error);
     }
     static void TearDownTestSuite() {
         delete s_device;
-        s_device = nullptr;
+        delete s_other;
+        s_device = s_other = nullptr;
     }
     void SetUp() override {
         QX_REQUIRE_PRIVATE_NETWORK();
@@ -48,12 +51,14 @@ class QxctlDeviceTest : public ::testing::Test {
     }
 
     static qxtest::SimulatedDevice* s_device;
+    static qxtest::SimulatedDevice* s_other;
     static bool s_started;
     static std::string* s_error;
     qxtest::TempRegistry registry;
 };
 
 qxtest::SimulatedDevice* QxctlDeviceTest::s_device = nullptr;
+qxtest::SimulatedDevice* QxctlDeviceTest::s_other = nullptr;
 bool QxctlDeviceTest::s_started = false;
 std::string* QxctlDeviceTest::s_error = new std::string;
 
@@ -71,6 +76,10 @@ TEST_F(QxctlDeviceTest, PrintsTheValueOfAMappedElement) {
     Result next = Qxctl({"get", "127.0.0.2", "1053", "--next"});
     EXPECT_EQ(next.code, 0) << next.err;
     EXPECT_EQ(next.out, "Korvalen 5070 controller\n") << "the first instance of the column";
+
+    Result location = Qxctl({"get", "127.0.0.3", "3053", "1", "1"});
+    EXPECT_EQ(location.code, 0) << location.err;
+    EXPECT_EQ(location.out, "Büro 2.14, Zürich\n") << "UTF-8 text as it is";
 
     Result bits = Qxctl({"get", "127.0.0.2", "1067", "1", "--timeout", "50"});
     EXPECT_EQ(bits.code, 0) << bits.err;

@@ -1,6 +1,9 @@
 // qxctl device get: one element of a device, read as the device state reader
 // reads it (mapping files beside the program, one SNMPv1 GET or GET-NEXT).
 
+#include <QByteArray>
+#include <QString>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -39,6 +42,15 @@ bool IsNumberSyntax(int32_t syntax) {
         default:
             return false;
     }
+}
+
+// UTF-8 without control characters.
+bool IsShowableText(const char* text) {
+    QByteArray bytes(text);
+    for (unsigned char c : bytes)
+        if (c < 0x20 || c == 0x7F)
+            return false;
+    return QString::fromUtf8(bytes).toUtf8() == bytes;
 }
 
 int Fail(const std::string& message) {
@@ -114,8 +126,8 @@ int RunGet(Args args) {
     char buffer[260];
     if (!reply.GetText(buffer, sizeof buffer))
         return Fail(what + ": the device answered with no text: " + reply.PrintableValue());
-    std::printf("%s\n",
-                reply.PrintableValue() == reply.octets ? buffer : reply.PrintableValue().c_str());
+    // Texts as they are, bytes that are no text (error-state bits) in hexadecimal.
+    std::printf("%s\n", IsShowableText(buffer) ? buffer : reply.PrintableValue().c_str());
     return 0;
 }
 
