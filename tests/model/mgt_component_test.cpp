@@ -27,8 +27,7 @@ class MgtComponentTest : public ::testing::Test {
         if (!qxtest::InPrivateNetwork())
             return;
         s_device = new qxtest::SimulatedDevice(
-            "127.0.0.2",
-            qxtest::ReadTextFile(qxtest::TestDataPath("model", "korvalen.snmprec")));
+            "127.0.0.2", qxtest::ReadTextFile(qxtest::TestDataPath("model", "korvalen.snmprec")));
         s_started = s_device->Start(*s_error);
     }
     static void TearDownTestSuite() {

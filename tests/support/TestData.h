@@ -8,7 +8,8 @@
 namespace qxtest {
 
 inline std::string TestDataPath(std::string_view subsystem, std::string_view name) {
-    return std::string(QX_TESTS_ROOT_DIR) + "/" + std::string(subsystem) + "/data/" + std::string(name);
+    return std::string(QX_TESTS_ROOT_DIR) + "/" + std::string(subsystem) + "/data/" +
+           std::string(name);
 }
 
 }  // namespace qxtest

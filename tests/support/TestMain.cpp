@@ -13,7 +13,8 @@
 int main(int argc, char** argv) {
     // Before any thread exists: a namespace is entered by the calling thread only.
     qxtest::EnterRequestedPrivateNetwork();
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr)
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();

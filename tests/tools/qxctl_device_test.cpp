@@ -2,10 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <QProcess>
-
-#include "platform/ProgramPath.h"
 #include "support/PrivateNetwork.h"
+#include "support/RunProgram.h"
 #include "support/SimulatedDevice.h"
 #include "support/TempRegistry.h"
 #include "support/TestData.h"
@@ -42,12 +40,8 @@ class QxctlDeviceTest : public ::testing::Test {
     }
 
     Result Qxctl(const QStringList& args) {
-        QProcess p;
-        p.start(QString::fromStdString(qx::ProgramDirectory() + "/qxctl"),
-                QStringList{"device"} + args);
-        EXPECT_TRUE(p.waitForFinished(60000));
-        return {p.exitCode(), p.readAllStandardOutput().toStdString(),
-                p.readAllStandardError().toStdString()};
+        qxtest::ProgramResult r = qxtest::RunProgram("qxctl", QStringList{"device"} + args);
+        return {r.exitCode, r.out.toStdString(), r.err.toStdString()};
     }
 
     static qxtest::SimulatedDevice* s_device;

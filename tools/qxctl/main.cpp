@@ -23,12 +23,14 @@ static const Command kCommands[] = {
 
 static void PrintUsage(FILE* to) {
     std::fprintf(to, "usage: qxctl COMMAND [ARGS...]\n\ncommands:\n");
-    for (const auto& c : kCommands) std::fprintf(to, "  %-44s %s\n", c.usage, c.summary);
+    for (const auto& c : kCommands)
+        std::fprintf(to, "  %-44s %s\n", c.usage, c.summary);
 }
 
 const Command* FindCommand(const char* name) {
     for (const auto& c : kCommands)
-        if (std::strcmp(c.name, name) == 0) return &c;
+        if (std::strcmp(c.name, name) == 0)
+            return &c;
     return nullptr;
 }
 
@@ -71,10 +73,12 @@ bool TakeOption(Args& args, const std::string& name, std::string& value, std::st
 }
 
 bool ParseUint(const std::string& text, uint32_t& value) {
-    if (text.empty()) return false;
+    if (text.empty())
+        return false;
     char* end = nullptr;
     unsigned long long v = std::strtoull(text.c_str(), &end, 0);
-    if (*end != 0 || v > 0xFFFFFFFFull || text[0] == '-') return false;
+    if (*end != 0 || v > 0xFFFFFFFFull || text[0] == '-')
+        return false;
     value = static_cast<uint32_t>(v);
     return true;
 }
