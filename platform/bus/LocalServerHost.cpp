@@ -164,8 +164,11 @@ bool LocalServerHost::Publish(QString* error) {
         m_connection.unregisterObject(m_endpoint.factoryPath, QDBusConnection::UnregisterTree);
         return false;
     }
-    if (!m_connection.registerService(m_endpoint.service)) {
-        *error = QStringLiteral("cannot own %1: %2").arg(m_endpoint.service, m_connection.lastError().message());
+    // Queued behind a server that runs already: it takes over when that one ends.
+    auto reply = m_connection.interface()->registerService(m_endpoint.service, QDBusConnectionInterface::QueueService,
+                                                           QDBusConnectionInterface::DontAllowReplacement);
+    if (!reply.isValid() || reply.value() == QDBusConnectionInterface::ServiceNotRegistered) {
+        *error = QStringLiteral("cannot own %1: %2").arg(m_endpoint.service, reply.error().message());
         m_connection.unregisterObject(m_endpoint.factoryPath, QDBusConnection::UnregisterTree);
         return false;
     }
@@ -176,7 +179,7 @@ bool LocalServerHost::Publish(QString* error) {
 void LocalServerHost::Unpublish() {
     if (!m_published) return;
     m_published = false;
-    m_connection.unregisterService(m_endpoint.service);
+    if (m_connection.interface()) m_connection.interface()->unregisterService(m_endpoint.service);
     m_connection.unregisterObject(m_endpoint.factoryPath, QDBusConnection::UnregisterNode);
 }
 

@@ -54,9 +54,9 @@ public:
     void RevokeClassObject(REFCLSID clsid);
     void RevokeAll();
 
-    // Puts the factory and the object subtree on the bus and takes the
-    // well-known name. False when the bus cannot be reached or the name is
-    // taken (another server runs).
+    // Puts the factory and the object subtree on the bus and asks for the
+    // well-known name (queued behind another server that holds it). False
+    // when the bus cannot be reached.
     bool Publish(QString* error);
     // Gives the name and the factory up; objects stay reachable by path.
     void Unpublish();

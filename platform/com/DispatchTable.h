@@ -115,6 +115,7 @@ HRESULT Call(C* self, HRESULT (C::*method)(A...), DISPPARAMS* params, VARIANT* r
         hr = arg.From(params->rgvarg[given - 1 - index], result);
     };
     (convert(std::get<I>(args), I), ...);
+    (void)convert;
     if (FAILED(hr)) return hr;
     hr = (self->*method)(std::get<I>(args).Get()...);
     VariantClear(&scratch);
@@ -123,7 +124,7 @@ HRESULT Call(C* self, HRESULT (C::*method)(A...), DISPPARAMS* params, VARIANT* r
 
 }  // namespace dispatch_detail
 
-// The invoker of one member function: DispatchMember{1, "Name", &Invoke<&Itf::Name>}.
+// The invoker of one member function: DispatchMember{1, "Name", DispatchTo<&Itf::Name>}.
 template <auto Method>
 struct MemberInvoker;
 
@@ -135,7 +136,7 @@ struct MemberInvoker<Method> {
 };
 
 template <auto Method>
-constexpr auto Invoke = &MemberInvoker<Method>::Invoke;
+constexpr auto DispatchTo = &MemberInvoker<Method>::Invoke;
 
 // GetIDsOfNames and Invoke over a table.
 template <class Itf, size_t N>

@@ -1,0 +1,65 @@
+#pragma once
+// The printer configuration class: a device's configuration for the printer driver.
+// Its methods answer E_NOTIMPL until their behaviour is built.
+
+#include "AutomationObject.h"
+#include "Interfaces.h"
+
+namespace qx {
+
+class CDsePrinterConfigKORVALEN final : public CAutomationObject<CDsePrinterConfigKORVALEN, IDsePrinterConfigKORVALEN> {
+public:
+    static constexpr IID kIid = IID_IDsePrinterConfigKORVALEN;
+    static constexpr DispatchMember<IDsePrinterConfigKORVALEN> kDispatchTable[] = {
+        {1, "InitPrinter", DispatchTo<&IDsePrinterConfigKORVALEN::InitPrinter>},
+        {2, "ExitPrinter", DispatchTo<&IDsePrinterConfigKORVALEN::ExitPrinter>},
+        {3, "GetModel", DispatchTo<&IDsePrinterConfigKORVALEN::GetModel>},
+        {4, "GetModelS", DispatchTo<&IDsePrinterConfigKORVALEN::GetModelS>},
+        {5, "GetPedestal", DispatchTo<&IDsePrinterConfigKORVALEN::GetPedestal>},
+        {6, "GetPedestalS", DispatchTo<&IDsePrinterConfigKORVALEN::GetPedestalS>},
+        {7, "GetFinisherType", DispatchTo<&IDsePrinterConfigKORVALEN::GetFinisherType>},
+        {8, "GetFinisherTypeS", DispatchTo<&IDsePrinterConfigKORVALEN::GetFinisherTypeS>},
+        {9, "GetPunchUnit", DispatchTo<&IDsePrinterConfigKORVALEN::GetPunchUnit>},
+        {10, "GetPunchUnitS", DispatchTo<&IDsePrinterConfigKORVALEN::GetPunchUnitS>},
+        {11, "GetMediaType", DispatchTo<&IDsePrinterConfigKORVALEN::GetMediaType>},
+        {12, "GetMediaTypeS", DispatchTo<&IDsePrinterConfigKORVALEN::GetMediaTypeS>},
+        {13, "GetPaperSize", DispatchTo<&IDsePrinterConfigKORVALEN::GetPaperSize>},
+        {14, "GetPaperSizeS", DispatchTo<&IDsePrinterConfigKORVALEN::GetPaperSizeS>},
+        {15, "GetUserNameS", DispatchTo<&IDsePrinterConfigKORVALEN::GetUserNameS>},
+        {16, "GetComputerNameS", DispatchTo<&IDsePrinterConfigKORVALEN::GetComputerNameS>},
+        {17, "IsExternalLCF", DispatchTo<&IDsePrinterConfigKORVALEN::IsExternalLCF>},
+        {18, "IsInserterPresent", DispatchTo<&IDsePrinterConfigKORVALEN::IsInserterPresent>},
+        {19, "GetMemorySize", DispatchTo<&IDsePrinterConfigKORVALEN::GetMemorySize>},
+        {20, "IsSNMPSuccess", DispatchTo<&IDsePrinterConfigKORVALEN::IsSNMPSuccess>},
+        {21, "GetADUState", DispatchTo<&IDsePrinterConfigKORVALEN::GetADUState>},
+    };
+
+    HRESULT InitPrinter(BSTR bstrPrinterName, int32_t instance, int32_t PrinterFamily, BSTR bstrEventName, BSTR bstrPortName, BSTR bstrServerName, int32_t dwAttribute) override;
+    HRESULT ExitPrinter() override;
+    HRESULT GetModel(VARIANT* model) override;
+    HRESULT GetModelS(VARIANT* model) override;
+    HRESULT GetPedestal(VARIANT* pedestal) override;
+    HRESULT GetPedestalS(VARIANT* pedestal) override;
+    HRESULT GetFinisherType(VARIANT* finisher) override;
+    HRESULT GetFinisherTypeS(VARIANT* finisher) override;
+    HRESULT GetPunchUnit(VARIANT* punch_unit) override;
+    HRESULT GetPunchUnitS(VARIANT* punch_unit) override;
+    HRESULT GetMediaType(int32_t location, VARIANT* media) override;
+    HRESULT GetMediaTypeS(int32_t location, VARIANT* media) override;
+    HRESULT GetPaperSize(int32_t location, VARIANT* size) override;
+    HRESULT GetPaperSizeS(int32_t location, VARIANT* size) override;
+    HRESULT GetUserNameS(VARIANT* name) override;
+    HRESULT GetComputerNameS(VARIANT* name) override;
+    HRESULT IsExternalLCF(VARIANT* bIsExtLCFPresent) override;
+    HRESULT IsInserterPresent(VARIANT* iInserterPresent) override;
+    HRESULT GetMemorySize(VARIANT* memSize) override;
+    HRESULT IsSNMPSuccess(VARIANT* bSNMP) override;
+    HRESULT GetADUState(VARIANT* aduState) override;
+
+private:
+    friend class CAutomationObject<CDsePrinterConfigKORVALEN, IDsePrinterConfigKORVALEN>;
+    explicit CDsePrinterConfigKORVALEN(IUnknown* outer) : CAutomationObject(outer) {}
+    ~CDsePrinterConfigKORVALEN() override = default;
+};
+
+}  // namespace qx

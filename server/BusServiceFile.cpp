@@ -1,0 +1,76 @@
+#include "BusServiceFile.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "automation/TypeLibrary.h"
+
+namespace qx {
+
+std::string BusServiceDirectory() {
+    std::string base;
+    if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data == '/') {
+        base = data;
+    } else if (const char* home = std::getenv("HOME"); home && *home) {
+        base = std::string(home) + "/.local/share";
+    } else {
+        return {};
+    }
+    return base + "/dbus-1/services";
+}
+
+std::string BusServiceFilePath() {
+    std::string dir = BusServiceDirectory();
+    if (dir.empty()) return {};
+    return dir + "/" + KORVALENMISvrEndpoint().service.toStdString() + ".service";
+}
+
+std::string QuoteForServiceExec(const std::string& path) {
+    std::string out = "'";
+    for (char c : path) {
+        if (c == '\'')
+            out += "'\\''";
+        else
+            out += c;
+    }
+    return out + "'";
+}
+
+bool WriteBusServiceFile(const std::string& programPath) {
+    std::string file = BusServiceFilePath();
+    if (file.empty() || programPath.empty()) return false;
+    std::error_code ec;
+    std::filesystem::create_directories(BusServiceDirectory(), ec);
+    std::string temp = file + ".tmp." + std::to_string(getpid());
+    {
+        std::ofstream out(temp, std::ios::trunc);
+        // The bus passes -Embedding, as the object runtime does when it
+        // launches a local server.
+        out << "[D-BUS Service]\n"
+            << "Name=" << KORVALENMISvrEndpoint().service.toStdString() << "\n"
+            << "Exec=" << QuoteForServiceExec(programPath) << " -Embedding\n";
+        if (!out.flush()) {
+            std::remove(temp.c_str());
+            return false;
+        }
+    }
+    if (std::rename(temp.c_str(), file.c_str()) != 0) {
+        std::remove(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool RemoveBusServiceFile() {
+    std::string file = BusServiceFilePath();
+    if (file.empty()) return false;
+    std::error_code ec;
+    std::filesystem::remove(file, ec);
+    return !ec;
+}
+
+}  // namespace qx
