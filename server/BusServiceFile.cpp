@@ -30,14 +30,28 @@ std::string BusServiceFilePath() {
 }
 
 std::string QuoteForServiceExec(const std::string& path) {
-    std::string out = "'";
+    // Two layers read the line: the key file's escapes (\\ \n \t \r) first,
+    // then the shell-like splitting of Exec, where single quotes keep
+    // everything but a quote, which is closed, escaped and reopened.
+    std::string shell = "'";
     for (char c : path) {
         if (c == '\'')
-            out += "'\\''";
+            shell += "'\\''";
         else
-            out += c;
+            shell += c;
     }
-    return out + "'";
+    shell += "'";
+    std::string out;
+    for (char c : shell) {
+        switch (c) {
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\t': out += "\\t"; break;
+            case '\r': out += "\\r"; break;
+            default: out += c;
+        }
+    }
+    return out;
 }
 
 bool WriteBusServiceFile(const std::string& programPath) {

@@ -13,7 +13,8 @@ std::string BusServiceDirectory();
 std::string BusServiceFilePath();
 
 // The Exec line's program text: the path quoted for the bus's shell-like
-// parser (single quotes; a quote inside becomes '\'').
+// parser (single quotes; a quote inside becomes '\''), then escaped for the
+// key-file syntax of the service file (a backslash doubled).
 std::string QuoteForServiceExec(const std::string& path);
 
 // Writes the file (replacing it whole, so that the bus never reads half of

@@ -3,8 +3,8 @@
 // member function of the interface. Invoke converts the DISPPARAMS (last
 // argument first) to the member's parameter types as the type library's
 // standard dispatch does: in-values are coerced with VariantChangeType,
-// pointers must come as VT_BYREF references, and a trailing VARIANT* left out
-// by the caller is the [retval] that goes to the result.
+// pointers must come as VT_BYREF references, and a trailing [out, retval]
+// VARIANT* that the caller leaves out goes to the result.
 
 #include <cctype>
 #include <cstdint>
@@ -23,7 +23,8 @@ template <class Itf>
 struct DispatchMember {
     DISPID dispid;
     const char* name;
-    HRESULT (*invoke)(Itf* self, DISPPARAMS* params, VARIANT* result);
+    HRESULT (*invoke)(Itf* self, DISPPARAMS* params, VARIANT* result, bool hasRetval);
+    bool hasRetval = false;  // the last parameter is [out, retval]
 };
 
 namespace dispatch_detail {
@@ -82,7 +83,7 @@ struct Arg<int32_t*> {
 };
 
 template <class C, class... A, size_t... I>
-HRESULT Call(C* self, HRESULT (C::*method)(A...), DISPPARAMS* params, VARIANT* result,
+HRESULT Call(C* self, HRESULT (C::*method)(A...), DISPPARAMS* params, VARIANT* result, bool hasRetval,
              std::index_sequence<I...>) {
     constexpr size_t n = sizeof...(A);
     if (!params) return E_INVALIDARG;
@@ -92,7 +93,7 @@ HRESULT Call(C* self, HRESULT (C::*method)(A...), DISPPARAMS* params, VARIANT* r
     bool retvalFromResult = false;
     if constexpr (n > 0) {
         using Last = std::tuple_element_t<n - 1, std::tuple<A...>>;
-        retvalFromResult = std::is_same_v<Last, VARIANT*> && given + 1 == n;
+        retvalFromResult = hasRetval && std::is_same_v<Last, VARIANT*> && given + 1 == n;
     }
     if (given != n && !retvalFromResult) return DISP_E_BADPARAMCOUNT;
 
@@ -124,14 +125,15 @@ HRESULT Call(C* self, HRESULT (C::*method)(A...), DISPPARAMS* params, VARIANT* r
 
 }  // namespace dispatch_detail
 
-// The invoker of one member function: DispatchMember{1, "Name", DispatchTo<&Itf::Name>}.
+// The invoker of one member function: DispatchMember{1, "Name", DispatchTo<&Itf::Name>}
+// (add true for a method whose last parameter is [out, retval]).
 template <auto Method>
 struct MemberInvoker;
 
 template <class C, class... A, HRESULT (C::*Method)(A...)>
 struct MemberInvoker<Method> {
-    static HRESULT Invoke(C* self, DISPPARAMS* params, VARIANT* result) {
-        return dispatch_detail::Call(self, Method, params, result, std::index_sequence_for<A...>{});
+    static HRESULT Invoke(C* self, DISPPARAMS* params, VARIANT* result, bool hasRetval) {
+        return dispatch_detail::Call(self, Method, params, result, hasRetval, std::index_sequence_for<A...>{});
     }
 };
 
@@ -172,7 +174,7 @@ HRESULT TableInvoke(const DispatchMember<Itf> (&table)[N], Itf* self, DISPID id,
                     DISPPARAMS* params, VARIANT* result) {
     if (!(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
     for (const auto& m : table)
-        if (m.dispid == id) return m.invoke(self, params, result);
+        if (m.dispid == id) return m.invoke(self, params, result, m.hasRetval);
     return DISP_E_MEMBERNOTFOUND;
 }
 

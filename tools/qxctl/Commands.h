@@ -19,6 +19,7 @@ struct Command {
 int RunSettings(const Args& args);
 int RunPrinters(const Args& args);
 int RunDevice(const Args& args);
+int RunCall(const Args& args);
 
 // Small helpers shared by the commands.
 bool TakeFlag(Args& args, const std::string& flag);

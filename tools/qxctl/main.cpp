@@ -19,6 +19,10 @@ static const Command kCommands[] = {
      RunPrinters},
     {"device", "device get ADDRESS EID [IDX1 [IDX2]] [--next] [--text] [--timeout HUNDREDTHS]",
      "reads one mapped element of a device over SNMP", RunDevice},
+    {"call", "call PROGID|{CLSID} METHOD [ARG...] [--json]",
+     "creates a server object, calls one method (ARG: text, or i2:N i4:N bool:N bstr:TEXT empty:),"
+     " prints the HRESULT and out values, releases the object; exit 0 when the call succeeded",
+     RunCall},
 };
 
 static void PrintUsage(FILE* to) {
