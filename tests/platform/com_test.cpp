@@ -7,6 +7,8 @@
 #include "platform/com/ComRuntime.h"
 #include "platform/com/Guid.h"
 #include "platform/com/Variant.h"
+#include "platform/registry/RegistryKey.h"
+#include "support/TempRegistry.h"
 
 using namespace qx;
 
@@ -141,4 +143,77 @@ TEST(ComRuntime, CreatesInprocClassesOnInitialisedThreads) {
     EXPECT_EQ(factory.m_refs, 1u) << "revoking gives the registry's reference back";
     CoUninitialize();
     CoUninitialize();
+}
+
+TEST(ComRuntime, FindsClassesByProgIdInTheClassesRoot) {
+    qxtest::TempRegistry registry;
+    using qx::reg::Hive;
+    qx::reg::Key key;
+    qx::reg::Key::Create(Hive::ClassesRoot, "Qx.Thing.1\\CLSID", key);
+    key.SetString("", "{2E09E4B8-245E-4ebc-817A-F708207473B7}");
+    qx::reg::Key::Create(Hive::ClassesRoot, "Qx.Thing\\CLSID", key);
+    key.SetString("", "{11111111-2222-3333-4444-555555555555}");
+    qx::reg::Key::Create(Hive::ClassesRoot, "Qx.Thing\\CurVer", key);
+    key.SetString("", "Qx.Thing.1");
+    qx::reg::Key::Create(Hive::ClassesRoot, "Qx.Loop\\CurVer", key);
+    key.SetString("", "Qx.Loop2");
+    qx::reg::Key::Create(Hive::ClassesRoot, "Qx.Loop2\\CurVer", key);
+    key.SetString("", "Qx.Loop");
+    qx::reg::Key::Create(Hive::ClassesRoot, "Qx.Bad\\CLSID", key);
+    key.SetString("", "not a guid");
+
+    CLSID clsid;
+    ASSERT_EQ(CLSIDFromProgID("qx.thing", &clsid), S_OK);
+    EXPECT_EQ(clsid, MakeGuid("2E09E4B8-245E-4ebc-817A-F708207473B7")) << "CurVer names the current version";
+    ASSERT_EQ(CLSIDFromProgID("Qx.Thing.1", &clsid), S_OK);
+    EXPECT_EQ(CLSIDFromProgID("Qx.Loop", &clsid), CO_E_CLASSSTRING);
+    EXPECT_EQ(CLSIDFromProgID("Qx.Bad", &clsid), CO_E_CLASSSTRING);
+    EXPECT_EQ(CLSIDFromProgID("Qx.Missing", &clsid), CO_E_CLASSSTRING);
+    EXPECT_EQ(CLSIDFromProgID("", &clsid), CO_E_CLASSSTRING);
+    EXPECT_EQ(CLSIDFromString("{2e09e4b8-245e-4ebc-817a-f708207473b7}", &clsid), S_OK);
+    EXPECT_EQ(CLSIDFromString("2e09e4b8-245e-4ebc-817a-f708207473b7", &clsid), CO_E_CLASSSTRING) << "braces needed";
+
+    ASSERT_EQ(CoInitialize(), S_OK);
+    ComPtr<IUnknown> obj;
+    EXPECT_EQ(CreateObject("Qx.Missing", CLSCTX_ALL, IID_IUnknown, obj.OutVoid()), CO_E_CLASSSTRING);
+    EXPECT_EQ(CreateObject("Qx.Thing", CLSCTX_INPROC_SERVER, IID_IUnknown, obj.OutVoid()), REGDB_E_CLASSNOTREG);
+    CoUninitialize();
+}
+
+TEST(Variant, ChangeTypeConvertsAsLateBoundCallersExpect) {
+    Variant out;
+    EXPECT_EQ(VariantChangeType(out.Get(), Variant(std::string_view(" -42 ")).Get(), 0, VT_I4), S_OK);
+    EXPECT_EQ(out->vt, VT_I4);
+    EXPECT_EQ(out->lVal, -42);
+    EXPECT_EQ(VariantChangeType(out.Get(), Variant(std::string_view("40000")).Get(), 0, VT_I2), DISP_E_OVERFLOW);
+    EXPECT_EQ(out->lVal, -42) << "left alone on failure";
+    EXPECT_EQ(VariantChangeType(out.Get(), Variant(std::string_view("4x")).Get(), 0, VT_I4), DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(VariantChangeType(out.Get(), Variant(std::string_view("99999999999")).Get(), 0, VT_I4),
+              DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(VariantChangeType(out.Get(), Variant(7).Get(), 0, VT_BSTR), S_OK);
+    EXPECT_EQ(Utf8FromBstr(out->bstrVal), "7");
+    EXPECT_EQ(VariantChangeType(out.Get(), Variant(std::string_view("TRUE")).Get(), 0, VT_BOOL), S_OK);
+    EXPECT_EQ(out->boolVal, VARIANT_TRUE);
+    EXPECT_EQ(VariantChangeType(out.Get(), Variant::Of(VT_BOOL, 1).Get(), 0, VT_BOOL), S_OK);
+    EXPECT_EQ(out->boolVal, 1) << "a VT_BOOL keeps what it stores";
+    EXPECT_EQ(VariantChangeType(out.Get(), Variant(5).Get(), 0, VT_BOOL), S_OK);
+    EXPECT_EQ(out->boolVal, VARIANT_TRUE);
+    EXPECT_EQ(VariantChangeType(out.Get(), Variant().Get(), 0, VT_I4), S_OK);
+    EXPECT_EQ(out->lVal, 0);
+
+    int32_t n = 12;
+    VARIANT ref;
+    VariantInit(&ref);
+    ref.vt = VT_BYREF | VT_I4;
+    ref.plVal = &n;
+    EXPECT_EQ(VariantChangeType(out.Get(), &ref, 0, VT_BSTR), S_OK) << "read through a reference";
+    EXPECT_EQ(Utf8FromBstr(out->bstrVal), "12");
+    Variant self(std::string_view("15"));
+    EXPECT_EQ(VariantChangeType(self.Get(), self.Get(), 0, VT_I4), S_OK) << "in place";
+    EXPECT_EQ(self->lVal, 15);
+    ref.vt = VT_BYREF | VT_UNKNOWN;
+    EXPECT_EQ(VariantChangeType(out.Get(), &ref, 0, VT_I4), DISP_E_TYPEMISMATCH);
+    EXPECT_STREQ(HResultName(E_NOTIMPL), "E_NOTIMPL");
+    EXPECT_EQ(HResultName(0x12345678), nullptr);
+    EXPECT_EQ(VarTypeName(VT_BYREF | VT_VARIANT), "VT_BYREF|VT_VARIANT");
 }
