@@ -12,55 +12,66 @@ namespace qx {
 
 template <class Derived, class Itf>
 class CAutomationObject : public Itf, public ISupportErrorInfo {
-public:
+  public:
     // The class factory's creator: plain, or aggregated by outer (which then
     // must ask for IUnknown).
     static HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** ppv) {
-        if (!ppv) return E_POINTER;
+        if (!ppv)
+            return E_POINTER;
         *ppv = nullptr;
-        if (outer && riid != IID_IUnknown) return CLASS_E_NOAGGREGATION;
+        if (outer && riid != IID_IUnknown)
+            return CLASS_E_NOAGGREGATION;
         auto* object = new Derived(outer);
         HRESULT hr = object->m_inner.QueryInterface(riid, ppv);
         object->m_inner.Release();
         return hr;
     }
 
-    HRESULT QueryInterface(REFIID riid, void** ppv) override { return m_outer->QueryInterface(riid, ppv); }
+    HRESULT QueryInterface(REFIID riid, void** ppv) override {
+        return m_outer->QueryInterface(riid, ppv);
+    }
     ULONG AddRef() override { return m_outer->AddRef(); }
     ULONG Release() override { return m_outer->Release(); }
 
     // No type information object: callers look names up with GetIDsOfNames.
     HRESULT GetTypeInfoCount(uint32_t* count) override {
-        if (!count) return E_POINTER;
+        if (!count)
+            return E_POINTER;
         *count = 0;
         return S_OK;
     }
     HRESULT GetTypeInfo(uint32_t, LCID, ITypeInfo** info) override {
-        if (info) *info = nullptr;
+        if (info)
+            *info = nullptr;
         return E_NOTIMPL;
     }
-    HRESULT GetIDsOfNames(REFIID, const OLECHAR* const* names, uint32_t count, LCID, DISPID* ids) override {
+    HRESULT GetIDsOfNames(REFIID, const OLECHAR* const* names, uint32_t count, LCID,
+                          DISPID* ids) override {
         return TableGetIDsOfNames(Derived::kDispatchTable, names, count, ids);
     }
-    HRESULT Invoke(DISPID id, REFIID, LCID, uint16_t flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
-                   uint32_t*) override {
-        return TableInvoke(Derived::kDispatchTable, static_cast<Itf*>(this), id, flags, params, result);
+    HRESULT Invoke(DISPID id, REFIID, LCID, uint16_t flags, DISPPARAMS* params, VARIANT* result,
+                   EXCEPINFO*, uint32_t*) override {
+        return TableInvoke(Derived::kDispatchTable, static_cast<Itf*>(this), id, flags, params,
+                           result);
     }
 
-    HRESULT InterfaceSupportsErrorInfo(REFIID riid) override { return riid == Derived::kIid ? S_OK : S_FALSE; }
+    HRESULT InterfaceSupportsErrorInfo(REFIID riid) override {
+        return riid == Derived::kIid ? S_OK : S_FALSE;
+    }
 
-protected:
+  protected:
     explicit CAutomationObject(IUnknown* outer) : m_inner(this), m_outer(outer ? outer : &m_inner) {
         TheServerModule().Lock();
     }
     virtual ~CAutomationObject() { TheServerModule().Unlock(); }
 
-private:
+  private:
     // The object's own IUnknown, which the aggregating object holds.
     struct Inner final : IUnknown {
         explicit Inner(CAutomationObject* self) : m_self(self) {}
         HRESULT QueryInterface(REFIID riid, void** ppv) override {
-            if (!ppv) return E_POINTER;
+            if (!ppv)
+                return E_POINTER;
             *ppv = nullptr;
             if (riid == IID_IUnknown) {
                 AddRef();
@@ -81,7 +92,8 @@ private:
         ULONG AddRef() override { return ++m_refs; }
         ULONG Release() override {
             ULONG n = --m_refs;
-            if (n == 0) delete m_self;
+            if (n == 0)
+                delete m_self;
             return n;
         }
         CAutomationObject* m_self;

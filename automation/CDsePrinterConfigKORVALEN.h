@@ -7,8 +7,9 @@
 
 namespace qx {
 
-class CDsePrinterConfigKORVALEN final : public CAutomationObject<CDsePrinterConfigKORVALEN, IDsePrinterConfigKORVALEN> {
-public:
+class CDsePrinterConfigKORVALEN final
+    : public CAutomationObject<CDsePrinterConfigKORVALEN, IDsePrinterConfigKORVALEN> {
+  public:
     static constexpr IID kIid = IID_IDsePrinterConfigKORVALEN;
     static constexpr DispatchMember<IDsePrinterConfigKORVALEN> kDispatchTable[] = {
         {1, "InitPrinter", DispatchTo<&IDsePrinterConfigKORVALEN::InitPrinter>},
@@ -34,7 +35,9 @@ public:
         {21, "GetADUState", DispatchTo<&IDsePrinterConfigKORVALEN::GetADUState>},
     };
 
-    HRESULT InitPrinter(BSTR bstrPrinterName, int32_t instance, int32_t PrinterFamily, BSTR bstrEventName, BSTR bstrPortName, BSTR bstrServerName, int32_t dwAttribute) override;
+    HRESULT InitPrinter(BSTR bstrPrinterName, int32_t instance, int32_t PrinterFamily,
+                        BSTR bstrEventName, BSTR bstrPortName, BSTR bstrServerName,
+                        int32_t dwAttribute) override;
     HRESULT ExitPrinter() override;
     HRESULT GetModel(VARIANT* model) override;
     HRESULT GetModelS(VARIANT* model) override;
@@ -56,7 +59,7 @@ public:
     HRESULT IsSNMPSuccess(VARIANT* bSNMP) override;
     HRESULT GetADUState(VARIANT* aduState) override;
 
-private:
+  private:
     friend class CAutomationObject<CDsePrinterConfigKORVALEN, IDsePrinterConfigKORVALEN>;
     explicit CDsePrinterConfigKORVALEN(IUnknown* outer) : CAutomationObject(outer) {}
     ~CDsePrinterConfigKORVALEN() override = default;

@@ -8,7 +8,7 @@
 namespace qx {
 
 class CDseTendraOrven final : public CAutomationObject<CDseTendraOrven, IDseTendraOrven> {
-public:
+  public:
     static constexpr IID kIid = IID_IDseTendraOrven;
     static constexpr DispatchMember<IDseTendraOrven> kDispatchTable[] = {
         {1, "SubmitDocumentOrven", DispatchTo<&IDseTendraOrven::SubmitDocumentOrven>},
@@ -17,12 +17,14 @@ public:
         {4, "DoNetworkDiscoveryOr", DispatchTo<&IDseTendraOrven::DoNetworkDiscoveryOr>},
     };
 
-    HRESULT SubmitDocumentOrven(BSTR bstrPrinterName, BSTR bstrSubmissionID, int32_t PrinterFamily) override;
-    HRESULT GetPrinterAddressOrven(BSTR bstrPrinterName, int32_t PrinterFamily, VARIANT* address) override;
+    HRESULT SubmitDocumentOrven(BSTR bstrPrinterName, BSTR bstrSubmissionID,
+                                int32_t PrinterFamily) override;
+    HRESULT GetPrinterAddressOrven(BSTR bstrPrinterName, int32_t PrinterFamily,
+                                   VARIANT* address) override;
     HRESULT DoNetworkDiscoveryOrven(int nCaller) override;
     HRESULT DoNetworkDiscoveryOr(int* nCancel) override;
 
-private:
+  private:
     friend class CAutomationObject<CDseTendraOrven, IDseTendraOrven>;
     explicit CDseTendraOrven(IUnknown* outer) : CAutomationObject(outer) {}
     ~CDseTendraOrven() override = default;

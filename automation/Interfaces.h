@@ -22,30 +22,35 @@ constexpr IID IID_IDsePrinterConfigKORVALEN = MakeGuid("781B9A43-D04C-450B-8620-
 constexpr IID IID_IDseTendraOrven = MakeGuid("C35D7D3B-92E4-416E-A7E4-7FFC284A2D4F");
 
 struct IDseTendraKORVALEN : IDispatch {
-    virtual HRESULT SubmitDocument(BSTR bstrPrinterName, BSTR bstrSubmissionID, int32_t PrinterFamily) = 0;
-    virtual HRESULT GetPrinterAddress(BSTR bstrPrinterName, int32_t PrinterFamily, VARIANT* address) = 0;
+    virtual HRESULT SubmitDocument(BSTR bstrPrinterName, BSTR bstrSubmissionID,
+                                   int32_t PrinterFamily) = 0;
+    virtual HRESULT GetPrinterAddress(BSTR bstrPrinterName, int32_t PrinterFamily,
+                                      VARIANT* address) = 0;
     virtual HRESULT DoNetworkDiscovery(int nCaller) = 0;
     virtual HRESULT DoNetworkDiscoveryKORVALEN(int* nCancel) = 0;
 
-protected:
+  protected:
     ~IDseTendraKORVALEN() = default;
 };
 
 struct IDseTendraOrven : IDispatch {
-    virtual HRESULT SubmitDocumentOrven(BSTR bstrPrinterName, BSTR bstrSubmissionID, int32_t PrinterFamily) = 0;
-    virtual HRESULT GetPrinterAddressOrven(BSTR bstrPrinterName, int32_t PrinterFamily, VARIANT* address) = 0;
+    virtual HRESULT SubmitDocumentOrven(BSTR bstrPrinterName, BSTR bstrSubmissionID,
+                                        int32_t PrinterFamily) = 0;
+    virtual HRESULT GetPrinterAddressOrven(BSTR bstrPrinterName, int32_t PrinterFamily,
+                                           VARIANT* address) = 0;
     virtual HRESULT DoNetworkDiscoveryOrven(int nCaller) = 0;
     virtual HRESULT DoNetworkDiscoveryOr(int* nCancel) = 0;
 
-protected:
+  protected:
     ~IDseTendraOrven() = default;
 };
 
 // The VARIANT* parameters without a direction attribute in the type library
 // are written all the same (see the interface XML).
 struct IDsePrinterConfigKORVALEN : IDispatch {
-    virtual HRESULT InitPrinter(BSTR bstrPrinterName, int32_t instance, int32_t PrinterFamily, BSTR bstrEventName,
-                                BSTR bstrPortName, BSTR bstrServerName, int32_t dwAttribute) = 0;
+    virtual HRESULT InitPrinter(BSTR bstrPrinterName, int32_t instance, int32_t PrinterFamily,
+                                BSTR bstrEventName, BSTR bstrPortName, BSTR bstrServerName,
+                                int32_t dwAttribute) = 0;
     virtual HRESULT ExitPrinter() = 0;
     virtual HRESULT GetModel(VARIANT* model) = 0;
     virtual HRESULT GetModelS(VARIANT* model) = 0;
@@ -67,6 +72,6 @@ struct IDsePrinterConfigKORVALEN : IDispatch {
     virtual HRESULT IsSNMPSuccess(VARIANT* bSNMP) = 0;
     virtual HRESULT GetADUState(VARIANT* aduState) = 0;
 
-protected:
+  protected:
     ~IDsePrinterConfigKORVALEN() = default;
 };

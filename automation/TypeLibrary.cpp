@@ -8,8 +8,10 @@ extern const int kInterfaceXmlCount;
 namespace qx {
 
 bus::LocalServerEndpoint KORVALENMISvrEndpoint() {
-    return {QStringLiteral("com.quorvia.KORVALENMISvr"), QStringLiteral("/com/quorvia/KORVALENMISvr"),
-            QStringLiteral("com.quorvia.KORVALENMISvr.ClassFactory"), QStringLiteral("com.quorvia.KORVALENMISvr.Object")};
+    return {QStringLiteral("com.quorvia.KORVALENMISvr"),
+            QStringLiteral("/com/quorvia/KORVALENMISvr"),
+            QStringLiteral("com.quorvia.KORVALENMISvr.ClassFactory"),
+            QStringLiteral("com.quorvia.KORVALENMISvr.Object")};
 }
 
 QString TypeLibraryXml() {
@@ -19,7 +21,8 @@ QString TypeLibraryXml() {
         QString text = QString::fromUtf8(kInterfaceXml[i].text);
         qsizetype begin = text.indexOf(QLatin1String("<node>"));
         qsizetype end = text.lastIndexOf(QLatin1String("</node>"));
-        if (begin < 0 || end < begin) continue;
+        if (begin < 0 || end < begin)
+            continue;
         begin += 6;
         xml += text.mid(begin, end - begin);
     }

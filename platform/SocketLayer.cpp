@@ -13,9 +13,11 @@ std::atomic<int> g_users{0};
 
 bool SocketLayerStartup(uint16_t version) {
     unsigned major = version & 0xFF, minor = version >> 8;
-    if (major == 0 || major > 2 || (major == 2 && minor > 2)) return false;
+    if (major == 0 || major > 2 || (major == 2 && minor > 2))
+        return false;
     int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return false;
+    if (fd < 0)
+        return false;
     close(fd);
     ++g_users;
     return true;
@@ -27,6 +29,8 @@ void SocketLayerCleanup() {
     }
 }
 
-int SocketLayerUsers() { return g_users.load(); }
+int SocketLayerUsers() {
+    return g_users.load();
+}
 
 }  // namespace qx

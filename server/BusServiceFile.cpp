@@ -25,7 +25,8 @@ std::string BusServiceDirectory() {
 
 std::string BusServiceFilePath() {
     std::string dir = BusServiceDirectory();
-    if (dir.empty()) return {};
+    if (dir.empty())
+        return {};
     return dir + "/" + KORVALENMISvrEndpoint().service.toStdString() + ".service";
 }
 
@@ -44,11 +45,20 @@ std::string QuoteForServiceExec(const std::string& path) {
     std::string out;
     for (char c : shell) {
         switch (c) {
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\t': out += "\\t"; break;
-            case '\r': out += "\\r"; break;
-            default: out += c;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            default:
+                out += c;
         }
     }
     return out;
@@ -56,7 +66,8 @@ std::string QuoteForServiceExec(const std::string& path) {
 
 bool WriteBusServiceFile(const std::string& programPath) {
     std::string file = BusServiceFilePath();
-    if (file.empty() || programPath.empty()) return false;
+    if (file.empty() || programPath.empty())
+        return false;
     std::error_code ec;
     std::filesystem::create_directories(BusServiceDirectory(), ec);
     std::string temp = file + ".tmp." + std::to_string(getpid());
@@ -81,7 +92,8 @@ bool WriteBusServiceFile(const std::string& programPath) {
 
 bool RemoveBusServiceFile() {
     std::string file = BusServiceFilePath();
-    if (file.empty()) return false;
+    if (file.empty())
+        return false;
     std::error_code ec;
     std::filesystem::remove(file, ec);
     return !ec;

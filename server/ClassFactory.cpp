@@ -5,9 +5,11 @@
 namespace qx {
 
 HRESULT CClassFactory::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv) return E_POINTER;
+    if (!ppv)
+        return E_POINTER;
     *ppv = nullptr;
-    if (riid != IID_IUnknown && riid != IID_IClassFactory) return E_NOINTERFACE;
+    if (riid != IID_IUnknown && riid != IID_IClassFactory)
+        return E_NOINTERFACE;
     AddRef();
     *ppv = static_cast<IClassFactory*>(this);
     return S_OK;
@@ -15,7 +17,8 @@ HRESULT CClassFactory::QueryInterface(REFIID riid, void** ppv) {
 
 ULONG CClassFactory::Release() {
     ULONG n = --m_refs;
-    if (n == 0) delete this;
+    if (n == 0)
+        delete this;
     return n;
 }
 

@@ -11,7 +11,7 @@
 namespace qx {
 
 class CClassFactory final : public IClassFactory {
-public:
+  public:
     explicit CClassFactory(const ObjectTableRow& row) : m_row(row) {}
 
     HRESULT QueryInterface(REFIID riid, void** ppv) override;
@@ -22,7 +22,7 @@ public:
 
     const ObjectTableRow& Row() const { return m_row; }
 
-private:
+  private:
     ~CClassFactory() = default;
     const ObjectTableRow& m_row;
     std::atomic<ULONG> m_refs{1};

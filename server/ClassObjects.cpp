@@ -20,8 +20,10 @@ CClassObjects::~CClassObjects() {
 }
 
 bool CClassObjects::Register() {
-    if (m_host) return true;
-    auto host = std::make_unique<bus::LocalServerHost>(QDBusConnection::sessionBus(), KORVALENMISvrEndpoint());
+    if (m_host)
+        return true;
+    auto host = std::make_unique<bus::LocalServerHost>(QDBusConnection::sessionBus(),
+                                                       KORVALENMISvrEndpoint());
     QString error;
     if (!host->LoadTypeLibrary(TypeLibraryXml(), &error)) {
         Trace(kTracePrefix, "The type library cannot be read: %s", error.toUtf8().constData());
@@ -43,13 +45,15 @@ bool CClassObjects::Register() {
 }
 
 void CClassObjects::Revoke() {
-    if (!m_host) return;
+    if (!m_host)
+        return;
     m_host->Unpublish();
     m_host->RevokeAll();
 }
 
 void CClassObjects::ReleaseAll() {
-    if (m_host) m_host->ReleaseAll();
+    if (m_host)
+        m_host->ReleaseAll();
     m_host.reset();
 }
 

@@ -16,7 +16,7 @@ class LocalServerHost;
 
 class CClassObjects : public QObject {
     Q_OBJECT
-public:
+  public:
     CClassObjects();
     ~CClassObjects() override;
 
@@ -27,11 +27,11 @@ public:
     // Lets go of every object and lock clients still hold (the process ends).
     void ReleaseAll();
 
-signals:
+  signals:
     // The bus connection was lost: nobody can reach the server any more.
     void BusLost();
 
-private:
+  private:
     std::unique_ptr<bus::LocalServerHost> m_host;
 };
 

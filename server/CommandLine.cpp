@@ -7,9 +7,11 @@ namespace qx {
 namespace {
 
 bool SameIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
+    if (a.size() != b.size())
+        return false;
     for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
             return false;
     return true;
 }
@@ -19,7 +21,8 @@ bool SameIgnoringCase(std::string_view a, std::string_view b) {
 std::string JoinCommandLine(int argc, const char* const* argv) {
     std::string line;
     for (int i = 1; i < argc; ++i) {
-        if (i > 1) line += ' ';
+        if (i > 1)
+            line += ' ';
         line += argv[i];
     }
     return line;
@@ -29,10 +32,13 @@ CommandLineAction ScanCommandLine(std::string_view line) {
     // '-' and '/' never occur inside a multibyte UTF-8 character, so stepping
     // byte by byte finds the same separators as a character-wise scan.
     for (size_t i = 0; i < line.size(); ++i) {
-        if (line[i] != '-' && line[i] != '/') continue;
+        if (line[i] != '-' && line[i] != '/')
+            continue;
         std::string_view token = line.substr(i + 1);
-        if (SameIgnoringCase(token, "UnregServer")) return CommandLineAction::UnregServer;
-        if (SameIgnoringCase(token, "RegServer")) return CommandLineAction::RegServer;
+        if (SameIgnoringCase(token, "UnregServer"))
+            return CommandLineAction::UnregServer;
+        if (SameIgnoringCase(token, "RegServer"))
+            return CommandLineAction::RegServer;
     }
     return CommandLineAction::RunServer;
 }

@@ -25,7 +25,8 @@ constexpr int kObjectTableRows = 3;
 extern const ObjectTableRow kObjectTable[kObjectTableRows];
 
 inline constexpr const char* kModuleName = "KORVALENMISvr";
-inline constexpr const char* kProgramFileName = "AL1MISvr.EXE";  // the file name entry of the version resource
+inline constexpr const char* kProgramFileName =
+    "AL1MISvr.EXE";  // the file name entry of the version resource
 inline constexpr const char* kAppIdText = "{83FAAC57-2F56-4652-866D-E486522C4F8D}";
 inline constexpr int kAppIdScript = 100;
 

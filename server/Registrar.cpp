@@ -8,7 +8,8 @@ namespace qx {
 namespace {
 
 void Note(long& first, long rc) {
-    if (first == ERROR_SUCCESS && rc != ERROR_SUCCESS) first = rc;
+    if (first == ERROR_SUCCESS && rc != ERROR_SUCCESS)
+        first = rc;
 }
 
 bool HasString(const reg::Key& key, const std::string& name, const std::string& text) {
@@ -21,15 +22,21 @@ bool HasString(const reg::Key& key, const std::string& name, const std::string& 
 bool Matches(const reg::Key& key, const RegScriptKey& spec) {
     std::vector<std::pair<std::string, reg::Value>> values;
     std::vector<std::string> subkeys;
-    if (key.Values(values) != ERROR_SUCCESS || key.SubKeyNames(subkeys) != ERROR_SUCCESS) return false;
-    if (values.size() != spec.values.size() + (spec.defaultValue ? 1 : 0)) return false;
-    if (spec.defaultValue && !HasString(key, "", *spec.defaultValue)) return false;
+    if (key.Values(values) != ERROR_SUCCESS || key.SubKeyNames(subkeys) != ERROR_SUCCESS)
+        return false;
+    if (values.size() != spec.values.size() + (spec.defaultValue ? 1 : 0))
+        return false;
+    if (spec.defaultValue && !HasString(key, "", *spec.defaultValue))
+        return false;
     for (const auto& [name, text] : spec.values)
-        if (!HasString(key, name, text)) return false;
-    if (subkeys.size() != spec.subkeys.size()) return false;
+        if (!HasString(key, name, text))
+            return false;
+    if (subkeys.size() != spec.subkeys.size())
+        return false;
     for (const auto& sub : spec.subkeys) {
         reg::Key child;
-        if (key.Open(sub.name, reg::Access::Read, child) != ERROR_SUCCESS || !Matches(child, sub)) return false;
+        if (key.Open(sub.name, reg::Access::Read, child) != ERROR_SUCCESS || !Matches(child, sub))
+            return false;
     }
     return true;
 }
@@ -40,36 +47,46 @@ void Register(reg::Key& parent, const RegScriptKey& spec, long& first) {
     reg::Key key;
     bool exists = parent.Open(spec.name, reg::Access::All, key) == ERROR_SUCCESS;
     if (spec.mode == RegScriptKey::Mode::ForceRemove && exists) {
-        if (Matches(key, spec)) return;
+        if (Matches(key, spec))
+            return;
         key.Close();
         exists = false;
         long rc = parent.DeleteTree(spec.name);
-        if (rc != ERROR_FILE_NOT_FOUND) Note(first, rc);
+        if (rc != ERROR_FILE_NOT_FOUND)
+            Note(first, rc);
     }
     if (!exists) {
         long rc = parent.Create(spec.name, key);
         Note(first, rc);
-        if (rc != ERROR_SUCCESS) return;
+        if (rc != ERROR_SUCCESS)
+            return;
     }
-    if (spec.defaultValue && !HasString(key, "", *spec.defaultValue)) Note(first, key.SetString("", *spec.defaultValue));
+    if (spec.defaultValue && !HasString(key, "", *spec.defaultValue))
+        Note(first, key.SetString("", *spec.defaultValue));
     for (const auto& [name, value] : spec.values)
-        if (!HasString(key, name, value)) Note(first, key.SetString(name, value));
-    for (const auto& sub : spec.subkeys) Register(key, sub, first);
+        if (!HasString(key, name, value))
+            Note(first, key.SetString(name, value));
+    for (const auto& sub : spec.subkeys)
+        Register(key, sub, first);
 }
 
 void Unregister(reg::Key& parent, const RegScriptKey& spec, long& first) {
     if (spec.mode != RegScriptKey::Mode::NoRemove) {
         long rc = parent.DeleteTree(spec.name);
-        if (rc != ERROR_FILE_NOT_FOUND) Note(first, rc);
+        if (rc != ERROR_FILE_NOT_FOUND)
+            Note(first, rc);
         return;
     }
     reg::Key key;
-    if (parent.Open(spec.name, reg::Access::All, key) != ERROR_SUCCESS) return;
+    if (parent.Open(spec.name, reg::Access::All, key) != ERROR_SUCCESS)
+        return;
     for (const auto& [name, value] : spec.values) {
         long rc = key.DeleteValue(name);
-        if (rc != ERROR_FILE_NOT_FOUND) Note(first, rc);
+        if (rc != ERROR_FILE_NOT_FOUND)
+            Note(first, rc);
     }
-    for (const auto& sub : spec.subkeys) Unregister(key, sub, first);
+    for (const auto& sub : spec.subkeys)
+        Unregister(key, sub, first);
 }
 
 }  // namespace
@@ -77,7 +94,8 @@ void Unregister(reg::Key& parent, const RegScriptKey& spec, long& first) {
 long RunRegistryScript(reg::Hive hive, const std::vector<RegScriptKey>& keys, bool registering) {
     reg::Key root;
     long first = reg::Key::Open(hive, "", reg::Access::All, root);
-    if (first != ERROR_SUCCESS) return first;
+    if (first != ERROR_SUCCESS)
+        return first;
     for (const auto& spec : keys) {
         if (registering)
             Register(root, spec, first);

@@ -18,7 +18,7 @@ struct RegScriptKey {
     enum class Mode { Normal, NoRemove, ForceRemove };
     std::string name;
     Mode mode = Mode::Normal;
-    std::optional<std::string> defaultValue;                   // REG_SZ
+    std::optional<std::string> defaultValue;                  // REG_SZ
     std::vector<std::pair<std::string, std::string>> values;  // named REG_SZ values
     std::vector<RegScriptKey> subkeys;
 };

@@ -36,7 +36,8 @@ std::string ModuleReplacement(const std::string& programPath) {
     std::string out;
     for (char c : programPath) {
         out += c;
-        if (c == '\'') out += '\'';
+        if (c == '\'')
+            out += '\'';
     }
     return out;
 }
@@ -44,18 +45,27 @@ std::string ModuleReplacement(const std::string& programPath) {
 std::vector<RegScriptKey> RegistryScript(int scriptId, const std::string& programPath) {
     if (scriptId == kAppIdScript) {
         RegScriptKey appIdKey{kAppIdText, Mode::Normal, std::string(kModuleName), {}, {}};
-        RegScriptKey exeKey{std::string(kModuleName) + ".EXE", Mode::Normal, std::nullopt, {{"AppID", kAppIdText}}, {}};
+        RegScriptKey exeKey{std::string(kModuleName) + ".EXE",
+                            Mode::Normal,
+                            std::nullopt,
+                            {{"AppID", kAppIdText}},
+                            {}};
         return {RegScriptKey{"AppID", Mode::NoRemove, std::nullopt, {}, {appIdKey, exeKey}}};
     }
     for (const auto& row : kObjectTable) {
-        if (row.scriptId != scriptId) continue;
+        if (row.scriptId != scriptId)
+            continue;
         std::string stem = row.progIdStem, versioned = stem + ".1";
         RegScriptKey versionedKey{versioned, Mode::Normal, std::string(row.className), {}, {}};
         versionedKey.subkeys.push_back({"CLSID", Mode::Normal, std::string(row.clsidText), {}, {}});
         RegScriptKey stemKey{stem, Mode::Normal, std::string(row.className), {}, {}};
         stemKey.subkeys.push_back({"CLSID", Mode::Normal, std::string(row.clsidText), {}, {}});
         stemKey.subkeys.push_back({"CurVer", Mode::Normal, versioned, {}, {}});
-        RegScriptKey classKey{row.clsidText, Mode::ForceRemove, std::string(row.className), {{"AppID", kAppIdText}}, {}};
+        RegScriptKey classKey{row.clsidText,
+                              Mode::ForceRemove,
+                              std::string(row.className),
+                              {{"AppID", kAppIdText}},
+                              {}};
         classKey.subkeys = {
             {"ProgID", Mode::Normal, versioned, {}, {}},
             {"VersionIndependentProgID", Mode::Normal, stem, {}, {}},
@@ -63,14 +73,16 @@ std::vector<RegScriptKey> RegistryScript(int scriptId, const std::string& progra
             {"LocalServer32", Mode::Normal, ModuleReplacement(programPath), {}, {}},
             {"TypeLib", Mode::Normal, std::string(kLibIdText), {}, {}},
         };
-        return {versionedKey, stemKey, RegScriptKey{"CLSID", Mode::NoRemove, std::nullopt, {}, {classKey}}};
+        return {versionedKey, stemKey,
+                RegScriptKey{"CLSID", Mode::NoRemove, std::nullopt, {}, {classKey}}};
     }
     return {};
 }
 
 long UpdateRegistryFromScript(int scriptId, bool registering, const std::string& programPath) {
     auto script = RegistryScript(scriptId, programPath);
-    if (script.empty()) return ERROR_FILE_NOT_FOUND;
+    if (script.empty())
+        return ERROR_FILE_NOT_FOUND;
     return RunRegistryScript(reg::Hive::ClassesRoot, script, registering);
 }
 
@@ -78,7 +90,11 @@ long RegisterTypeLibrary(const std::string& programPath) {
     std::vector<RegScriptKey> keys;
     RegScriptKey version{kTypeLibVersion, Mode::Normal, std::string(kTypeLibHelp), {}, {}};
     version.subkeys = {
-        {LcidKeyName(), Mode::Normal, std::nullopt, {}, {{"win32", Mode::Normal, programPath, {}, {}}}},
+        {LcidKeyName(),
+         Mode::Normal,
+         std::nullopt,
+         {},
+         {{"win32", Mode::Normal, programPath, {}, {}}}},
         {"FLAGS", Mode::Normal, std::string("0"), {}, {}},
         {"HELPDIR", Mode::Normal, DirectoryOf(programPath), {}, {}},
     };
@@ -102,33 +118,39 @@ long UnregisterTypeLibrary() {
     reg::Key typeLib;
     long first = ERROR_SUCCESS;
     std::string libraryPath = std::string("TypeLib\\") + kLibIdText;
-    if (reg::Key::Open(reg::Hive::ClassesRoot, libraryPath, reg::Access::All, typeLib) == ERROR_SUCCESS) {
+    if (reg::Key::Open(reg::Hive::ClassesRoot, libraryPath, reg::Access::All, typeLib) ==
+        ERROR_SUCCESS) {
         long rc = typeLib.DeleteTree(kTypeLibVersion);
-        if (rc != ERROR_FILE_NOT_FOUND) first = rc;
+        if (rc != ERROR_FILE_NOT_FOUND)
+            first = rc;
         std::vector<std::string> versions;
         typeLib.SubKeyNames(versions);
         typeLib.Close();
         reg::Key parent;
-        if (versions.empty() &&
-            reg::Key::Open(reg::Hive::ClassesRoot, "TypeLib", reg::Access::All, parent) == ERROR_SUCCESS) {
+        if (versions.empty() && reg::Key::Open(reg::Hive::ClassesRoot, "TypeLib", reg::Access::All,
+                                               parent) == ERROR_SUCCESS) {
             rc = parent.DeleteTree(kLibIdText);
-            if (first == ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) first = rc;
+            if (first == ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND)
+                first = rc;
         }
     }
     reg::Key interfaces;
-    if (reg::Key::Open(reg::Hive::ClassesRoot, "Interface", reg::Access::All, interfaces) == ERROR_SUCCESS) {
+    if (reg::Key::Open(reg::Hive::ClassesRoot, "Interface", reg::Access::All, interfaces) ==
+        ERROR_SUCCESS) {
         for (const auto& row : kObjectTable) {
             // An interface key that another library took over is not ours to remove.
             reg::Key libKey;
             std::string owner;
-            if (interfaces.Open(std::string(row.iidText) + "\\TypeLib", reg::Access::Read, libKey) ==
-                    ERROR_SUCCESS &&
+            if (interfaces.Open(std::string(row.iidText) + "\\TypeLib", reg::Access::Read,
+                                libKey) == ERROR_SUCCESS &&
                 libKey.GetString("", owner) == ERROR_SUCCESS && !owner.empty()) {
                 auto mine = GUID::Parse(owner), ours = GUID::Parse(kLibIdText);
-                if (mine != ours) continue;
+                if (mine != ours)
+                    continue;
             }
             long rc = interfaces.DeleteTree(row.iidText);
-            if (first == ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) first = rc;
+            if (first == ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND)
+                first = rc;
         }
     }
     return first;
@@ -141,7 +163,8 @@ void RegisterServer(const std::string& programPath) {
     if (long rc = RegisterTypeLibrary(programPath))
         Trace(kTracePrefix, "Registering the type library failed with error %ld", rc);
     if (!WriteBusServiceFile(programPath))
-        Trace(kTracePrefix, "Could not write the bus service file %s", BusServiceFilePath().c_str());
+        Trace(kTracePrefix, "Could not write the bus service file %s",
+              BusServiceFilePath().c_str());
 }
 
 void UnregisterServer() {
@@ -151,12 +174,14 @@ void UnregisterServer() {
     if (long rc = UnregisterTypeLibrary())
         Trace(kTracePrefix, "Unregistering the type library failed with error %ld", rc);
     if (!RemoveBusServiceFile())
-        Trace(kTracePrefix, "Could not remove the bus service file %s", BusServiceFilePath().c_str());
+        Trace(kTracePrefix, "Could not remove the bus service file %s",
+              BusServiceFilePath().c_str());
 }
 
 void DeleteRunValue() {
     reg::Key run;
-    if (reg::Key::Open(reg::Hive::CurrentUser, kRunKey, reg::Access::All, run) != ERROR_SUCCESS) return;
+    if (reg::Key::Open(reg::Hive::CurrentUser, kRunKey, reg::Access::All, run) != ERROR_SUCCESS)
+        return;
     run.DeleteValue(kRunValue);
 }
 

@@ -85,10 +85,12 @@ bool CKORVALENMISvrApp::InitInstance() {
             m_bRunAsServer = false;
             DeleteRunValue();
             break;
-        case CommandLineAction::RunServer: break;
+        case CommandLineAction::RunServer:
+            break;
     }
 
-    if (m_bRunAsServer) RunMessageLoop();
+    if (m_bRunAsServer)
+        RunMessageLoop();
 
     m_language.reset();
     return false;
@@ -97,13 +99,16 @@ bool CKORVALENMISvrApp::InitInstance() {
 void CKORVALENMISvrApp::RunMessageLoop() {
     QCoreApplication* app = QCoreApplication::instance();
     bool monitoring = TheServerModule().StartMonitor([app] {
-        QMetaObject::invokeMethod(app, [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            app, [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
     });
-    if (!monitoring) Trace(kTracePrefix, "The shutdown monitor could not be started");
+    if (!monitoring)
+        Trace(kTracePrefix, "The shutdown monitor could not be started");
 
     m_classObjects = std::make_unique<CClassObjects>();
     // Without the bus nobody can reach the server any more.
-    QObject::connect(m_classObjects.get(), &CClassObjects::BusLost, app, [] { QCoreApplication::quit(); });
+    QObject::connect(m_classObjects.get(), &CClassObjects::BusLost, app,
+                     [] { QCoreApplication::quit(); });
     m_classObjects->Register();
 
     QCoreApplication::exec();
@@ -113,15 +118,18 @@ void CKORVALENMISvrApp::RunMessageLoop() {
 }
 
 int CKORVALENMISvrApp::ExitInstance() {
-    if (m_bRunAsServer && m_classObjects) m_classObjects->Revoke();
+    if (m_bRunAsServer && m_classObjects)
+        m_classObjects->Revoke();
     // The server module's shutdown.
     TheServerModule().StopMonitor();
     if (m_classObjects) {
         m_classObjects->ReleaseAll();
         m_classObjects.reset();
     }
-    if (m_socketsStarted) SocketLayerCleanup();
-    if (m_comStarted) CoUninitialize();
+    if (m_socketsStarted)
+        SocketLayerCleanup();
+    if (m_comStarted)
+        CoUninitialize();
     return m_startFailed ? 1 : 0;
 }
 

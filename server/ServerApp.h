@@ -13,7 +13,7 @@ class LanguageLibrary;
 class CClassObjects;
 
 class CKORVALENMISvrApp {
-public:
+  public:
     CKORVALENMISvrApp(int argc, char** argv);
     ~CKORVALENMISvrApp();
 
@@ -22,7 +22,7 @@ public:
     // (language library, object runtime or sockets missing).
     int Run();
 
-private:
+  private:
     bool InitInstance();
     int ExitInstance();
     void RunMessageLoop();

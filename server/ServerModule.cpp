@@ -4,9 +4,13 @@ namespace qx {
 
 ServerModule::ServerModule(std::chrono::milliseconds shutdownWait) : m_shutdownWait(shutdownWait) {}
 
-ServerModule::~ServerModule() { StopMonitor(); }
+ServerModule::~ServerModule() {
+    StopMonitor();
+}
 
-int32_t ServerModule::Lock() { return ++m_lockCount; }
+int32_t ServerModule::Lock() {
+    return ++m_lockCount;
+}
 
 int32_t ServerModule::Unlock() {
     int32_t count = --m_lockCount;
@@ -32,13 +36,15 @@ ServerModule::Wake ServerModule::WaitForEvent(std::chrono::milliseconds timeout,
         m_cv.wait(lock, ready);
     else if (!m_cv.wait_for(lock, timeout, ready))
         return Wake::TimedOut;
-    if (m_stop) return Wake::Stopped;
+    if (m_stop)
+        return Wake::Stopped;
     m_signalled = false;
     return Wake::Signalled;
 }
 
 bool ServerModule::StartMonitor(std::function<void()> postQuit) {
-    if (m_thread.joinable()) return false;
+    if (m_thread.joinable())
+        return false;
     {
         std::lock_guard lock(m_mutex);
         m_stop = false;
@@ -58,22 +64,26 @@ void ServerModule::StopMonitor() {
         m_stop = true;
     }
     m_cv.notify_all();
-    if (m_thread.joinable()) m_thread.join();
+    if (m_thread.joinable())
+        m_thread.join();
 }
 
 void ServerModule::MonitorLoop(std::function<void()> postQuit) {
     for (;;) {
-        if (WaitForEvent({}, true) == Wake::Stopped) break;
+        if (WaitForEvent({}, true) == Wake::Stopped)
+            break;
         // Every drop to zero during the wait starts the wait again.
         Wake wake;
         do {
             m_activity = false;
             wake = WaitForEvent(m_shutdownWait, false);
         } while (wake == Wake::Signalled);
-        if (wake == Wake::Stopped) break;
+        if (wake == Wake::Stopped)
+            break;
         if (!m_activity && m_lockCount == 0) {
             m_monitorDone = true;
-            if (postQuit) postQuit();
+            if (postQuit)
+                postQuit();
             return;
         }
     }

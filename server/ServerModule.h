@@ -19,7 +19,7 @@
 namespace qx {
 
 class ServerModule {
-public:
+  public:
     static constexpr std::chrono::milliseconds kShutdownWait{5000};
 
     explicit ServerModule(std::chrono::milliseconds shutdownWait = kShutdownWait);
@@ -42,7 +42,7 @@ public:
     void StopMonitor();
     bool MonitorRunning() const { return m_thread.joinable() && !m_monitorDone.load(); }
 
-private:
+  private:
     enum class Wake { Signalled, TimedOut, Stopped };
     // The auto-reset shutdown event: a wait consumes the signal.
     Wake WaitForEvent(std::chrono::milliseconds timeout, bool untimed);

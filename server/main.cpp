@@ -19,7 +19,8 @@ int main(int argc, char** argv) {
     // Dialogs come up on the display when there is one (offscreen when it is
     // dead), offscreen without one.
     if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
-        bool display = std::getenv("DISPLAY") != nullptr || std::getenv("WAYLAND_DISPLAY") != nullptr;
+        bool display =
+            std::getenv("DISPLAY") != nullptr || std::getenv("WAYLAND_DISPLAY") != nullptr;
         setenv("QT_QPA_PLATFORM", display ? "xcb;offscreen" : "offscreen", 1);
     }
     QApplication app(argc, argv);

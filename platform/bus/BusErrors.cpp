@@ -37,8 +37,10 @@ constexpr const char* kSpawnPrefix = "org.freedesktop.DBus.Error.Spawn.";
 
 HRESULT HResultFromBusError(const QString& errorName, BusOperation operation) {
     for (const auto& row : kRows)
-        if (errorName == QLatin1String(row.name)) return operation == BusOperation::Activation ? row.activation : row.call;
-    if (errorName.startsWith(QLatin1String(kSpawnPrefix))) return CO_E_SERVER_EXEC_FAILURE;
+        if (errorName == QLatin1String(row.name))
+            return operation == BusOperation::Activation ? row.activation : row.call;
+    if (errorName.startsWith(QLatin1String(kSpawnPrefix)))
+        return CO_E_SERVER_EXEC_FAILURE;
     return E_FAIL;
 }
 

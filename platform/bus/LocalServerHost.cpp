@@ -20,7 +20,8 @@ namespace {
 
 const QString kErrorUnknownObject = QStringLiteral("org.freedesktop.DBus.Error.UnknownObject");
 const QString kErrorUnknownMethod = QStringLiteral("org.freedesktop.DBus.Error.UnknownMethod");
-const QString kErrorUnknownInterface = QStringLiteral("org.freedesktop.DBus.Error.UnknownInterface");
+const QString kErrorUnknownInterface =
+    QStringLiteral("org.freedesktop.DBus.Error.UnknownInterface");
 const QString kErrorInvalidArgs = QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs");
 
 bool IsStandardInterface(const QString& name) {
@@ -28,9 +29,11 @@ bool IsStandardInterface(const QString& name) {
 }
 
 bool SameIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
+    if (a.size() != b.size())
+        return false;
     for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
             return false;
     return true;
 }
@@ -51,10 +54,14 @@ std::map<QString, QString> InterfaceElements(const QString& xml) {
             w->setAutoFormatting(true);
             depth = 0;
         }
-        if (!w) continue;
-        if (r.isStartElement()) ++depth;
-        if (r.isEndElement()) --depth;
-        if (!r.isStartDocument() && !r.isEndDocument() && !r.isDTD()) w->writeCurrentToken(r);
+        if (!w)
+            continue;
+        if (r.isStartElement())
+            ++depth;
+        if (r.isEndElement())
+            --depth;
+        if (!r.isStartDocument() && !r.isEndDocument() && !r.isDTD())
+            w->writeCurrentToken(r);
         if (depth == 0) {
             w.reset();
             out[name] = text.trimmed() + QLatin1Char('\n');
@@ -67,31 +74,34 @@ std::map<QString, QString> InterfaceElements(const QString& xml) {
 
 // The factory object: one path, no children of its own.
 class LocalServerHost::FactoryNode : public QDBusVirtualObject {
-public:
+  public:
     explicit FactoryNode(LocalServerHost* host) : m_host(host) {}
     QString introspect(const QString&) const override { return m_host->IntrospectFactory(); }
     bool handleMessage(const QDBusMessage& msg, const QDBusConnection&) override {
         return m_host->HandleFactoryCall(msg);
     }
 
-private:
+  private:
     LocalServerHost* m_host;
 };
 
 // The subtree of the objects handed out.
 class LocalServerHost::ObjectsNode : public QDBusVirtualObject {
-public:
+  public:
     explicit ObjectsNode(LocalServerHost* host) : m_host(host) {}
-    QString introspect(const QString& path) const override { return m_host->IntrospectObject(path); }
+    QString introspect(const QString& path) const override {
+        return m_host->IntrospectObject(path);
+    }
     bool handleMessage(const QDBusMessage& msg, const QDBusConnection&) override {
         return m_host->HandleObjectCall(msg);
     }
 
-private:
+  private:
     LocalServerHost* m_host;
 };
 
-LocalServerHost::LocalServerHost(QDBusConnection connection, LocalServerEndpoint endpoint, QObject* parent)
+LocalServerHost::LocalServerHost(QDBusConnection connection, LocalServerEndpoint endpoint,
+                                 QObject* parent)
     : QObject(parent),
       m_connection(std::move(connection)),
       m_endpoint(std::move(endpoint)),
@@ -101,10 +111,11 @@ LocalServerHost::LocalServerHost(QDBusConnection connection, LocalServerEndpoint
     m_watcher = new QDBusServiceWatcher(this);
     m_watcher->setConnection(m_connection);
     m_watcher->setWatchMode(QDBusServiceWatcher::WatchForUnregistration);
-    connect(m_watcher, &QDBusServiceWatcher::serviceUnregistered, this, &LocalServerHost::OnClientGone);
+    connect(m_watcher, &QDBusServiceWatcher::serviceUnregistered, this,
+            &LocalServerHost::OnClientGone);
     m_connection.connect(QString(), QStringLiteral("/org/freedesktop/DBus/Local"),
-                         QStringLiteral("org.freedesktop.DBus.Local"), QStringLiteral("Disconnected"), this,
-                         SLOT(OnBusDisconnected()));
+                         QStringLiteral("org.freedesktop.DBus.Local"),
+                         QStringLiteral("Disconnected"), this, SLOT(OnBusDisconnected()));
 }
 
 LocalServerHost::~LocalServerHost() {
@@ -115,9 +126,11 @@ LocalServerHost::~LocalServerHost() {
 
 bool LocalServerHost::LoadTypeLibrary(const QString& typeLibraryXml, QString* error) {
     std::vector<InterfaceInfo> parsed;
-    if (!ParseTypeLibrary(typeLibraryXml, parsed, error)) return false;
+    if (!ParseTypeLibrary(typeLibraryXml, parsed, error))
+        return false;
     if (!m_classes.empty()) {
-        if (error) *error = QStringLiteral("the type library is loaded before classes are registered");
+        if (error)
+            *error = QStringLiteral("the type library is loaded before classes are registered");
         return false;
     }
     m_interfaces = std::move(parsed);
@@ -126,13 +139,17 @@ bool LocalServerHost::LoadTypeLibrary(const QString& typeLibraryXml, QString* er
     return true;
 }
 
-HRESULT LocalServerHost::RegisterClassObject(REFCLSID clsid, const std::vector<std::string>& progIds,
+HRESULT LocalServerHost::RegisterClassObject(REFCLSID clsid,
+                                             const std::vector<std::string>& progIds,
                                              REFIID classInterface, IClassFactory* factory) {
-    if (!factory) return E_INVALIDARG;
+    if (!factory)
+        return E_INVALIDARG;
     const InterfaceInfo* itf = nullptr;
     for (const auto& i : m_interfaces)
-        if (i.iid == classInterface) itf = &i;
-    if (!itf) return TYPE_E_ELEMENTNOTFOUND;
+        if (i.iid == classInterface)
+            itf = &i;
+    if (!itf)
+        return TYPE_E_ELEMENTNOTFOUND;
     RevokeClassObject(clsid);
     m_classes.push_back(ClassEntry{clsid, progIds, itf, ComPtr<IClassFactory>(factory)});
     return S_OK;
@@ -147,14 +164,19 @@ void LocalServerHost::RevokeClassObject(REFCLSID clsid) {
     }
 }
 
-void LocalServerHost::RevokeAll() { m_classes.clear(); }
+void LocalServerHost::RevokeAll() {
+    m_classes.clear();
+}
 
 bool LocalServerHost::Publish(QString* error) {
     QString ignored;
-    if (!error) error = &ignored;
-    if (m_published) return true;
+    if (!error)
+        error = &ignored;
+    if (m_published)
+        return true;
     if (!m_connection.isConnected()) {
-        *error = QStringLiteral("not connected to the bus: %1").arg(m_connection.lastError().message());
+        *error =
+            QStringLiteral("not connected to the bus: %1").arg(m_connection.lastError().message());
         return false;
     }
     if (!m_connection.registerVirtualObject(m_endpoint.factoryPath, m_factoryNode.get()) ||
@@ -165,10 +187,12 @@ bool LocalServerHost::Publish(QString* error) {
         return false;
     }
     // Queued behind a server that runs already: it takes over when that one ends.
-    auto reply = m_connection.interface()->registerService(m_endpoint.service, QDBusConnectionInterface::QueueService,
-                                                           QDBusConnectionInterface::DontAllowReplacement);
+    auto reply = m_connection.interface()->registerService(
+        m_endpoint.service, QDBusConnectionInterface::QueueService,
+        QDBusConnectionInterface::DontAllowReplacement);
     if (!reply.isValid() || reply.value() == QDBusConnectionInterface::ServiceNotRegistered) {
-        *error = QStringLiteral("cannot own %1: %2").arg(m_endpoint.service, reply.error().message());
+        *error =
+            QStringLiteral("cannot own %1: %2").arg(m_endpoint.service, reply.error().message());
         m_connection.unregisterObject(m_endpoint.factoryPath, QDBusConnection::UnregisterTree);
         return false;
     }
@@ -177,59 +201,75 @@ bool LocalServerHost::Publish(QString* error) {
 }
 
 void LocalServerHost::Unpublish() {
-    if (!m_published) return;
+    if (!m_published)
+        return;
     m_published = false;
-    if (m_connection.interface()) m_connection.interface()->unregisterService(m_endpoint.service);
+    if (m_connection.interface())
+        m_connection.interface()->unregisterService(m_endpoint.service);
     m_connection.unregisterObject(m_endpoint.factoryPath, QDBusConnection::UnregisterNode);
 }
 
 void LocalServerHost::ReleaseAll() {
-    while (!m_objects.empty()) ReleaseObject(m_objects.begin()->first);
+    while (!m_objects.empty())
+        ReleaseObject(m_objects.begin()->first);
     auto locks = std::move(m_locks);
     m_locks.clear();
-    for (auto& [client, count] : locks) Unlock(count);
+    for (auto& [client, count] : locks)
+        Unlock(count);
     if (m_published || m_connection.isConnected())
         m_connection.unregisterObject(m_endpoint.ObjectsPath(), QDBusConnection::UnregisterTree);
 }
 
-void LocalServerHost::ReplyError(const QDBusMessage& msg, const QString& name, const QString& text) {
-    if (msg.isReplyRequired()) m_connection.send(msg.createErrorReply(name, text));
+void LocalServerHost::ReplyError(const QDBusMessage& msg, const QString& name,
+                                 const QString& text) {
+    if (msg.isReplyRequired())
+        m_connection.send(msg.createErrorReply(name, text));
 }
 
 LocalServerHost::ClassEntry* LocalServerHost::FindClass(const std::string& text) {
     auto clsid = GUID::Parse(text);
     for (auto& c : m_classes) {
-        if (clsid && c.clsid == *clsid) return &c;
+        if (clsid && c.clsid == *clsid)
+            return &c;
         for (const auto& p : c.progIds)
-            if (SameIgnoringCase(p, text)) return &c;
+            if (SameIgnoringCase(p, text))
+                return &c;
     }
     if (!clsid) {
         // A ProgID registered for one of our classes under another name.
         CLSID registered;
         if (SUCCEEDED(CLSIDFromProgID(text, &registered)))
             for (auto& c : m_classes)
-                if (c.clsid == registered) return &c;
+                if (c.clsid == registered)
+                    return &c;
     }
     return nullptr;
 }
 
 bool LocalServerHost::HandleFactoryCall(const QDBusMessage& msg) {
-    if (msg.type() != QDBusMessage::MethodCallMessage) return false;
-    if (IsStandardInterface(msg.interface())) return false;
+    if (msg.type() != QDBusMessage::MethodCallMessage)
+        return false;
+    if (IsStandardInterface(msg.interface()))
+        return false;
     if (!msg.interface().isEmpty() && msg.interface() != m_endpoint.factoryInterface) {
-        ReplyError(msg, kErrorUnknownInterface, QStringLiteral("No interface %1 here").arg(msg.interface()));
+        ReplyError(msg, kErrorUnknownInterface,
+                   QStringLiteral("No interface %1 here").arg(msg.interface()));
         return true;
     }
     if (msg.member() == QLatin1String("CreateInstance") && msg.signature() == QLatin1String("s")) {
         CreateInstance(msg);
-    } else if (msg.member() == QLatin1String("LockServer") && msg.signature() == QLatin1String("b")) {
+    } else if (msg.member() == QLatin1String("LockServer") &&
+               msg.signature() == QLatin1String("b")) {
         LockServer(msg);
-    } else if (msg.member() == QLatin1String("CreateInstance") || msg.member() == QLatin1String("LockServer")) {
+    } else if (msg.member() == QLatin1String("CreateInstance") ||
+               msg.member() == QLatin1String("LockServer")) {
         ReplyError(msg, kErrorInvalidArgs,
                    QStringLiteral("%1 takes (%2), not (%3)")
-                       .arg(msg.member(), msg.member() == QLatin1String("LockServer") ? "b" : "s", msg.signature()));
+                       .arg(msg.member(), msg.member() == QLatin1String("LockServer") ? "b" : "s",
+                            msg.signature()));
     } else {
-        ReplyError(msg, kErrorUnknownMethod, QStringLiteral("No method %1 on the class factory").arg(msg.member()));
+        ReplyError(msg, kErrorUnknownMethod,
+                   QStringLiteral("No method %1 on the class factory").arg(msg.member()));
     }
     return true;
 }
@@ -258,8 +298,8 @@ void LocalServerHost::CreateInstance(const QDBusMessage& msg) {
         }
     }
     if (msg.isReplyRequired())
-        m_connection.send(msg.createReply(QVariantList{QVariant::fromValue(static_cast<int>(hr)),
-                                                       QVariant::fromValue(path)}));
+        m_connection.send(msg.createReply(
+            QVariantList{QVariant::fromValue(static_cast<int>(hr)), QVariant::fromValue(path)}));
 }
 
 void LocalServerHost::LockServer(const QDBusMessage& msg) {
@@ -269,7 +309,8 @@ void LocalServerHost::LockServer(const QDBusMessage& msg) {
     if (lock && m_classes.empty()) {
         hr = CO_E_SERVER_STOPPING;
     } else if (lock) {
-        if (!m_lockFactory) m_lockFactory = m_classes.front().factory;
+        if (!m_lockFactory)
+            m_lockFactory = m_classes.front().factory;
         hr = m_lockFactory->LockServer(true);
         if (SUCCEEDED(hr)) {
             ++m_locks[client];
@@ -278,7 +319,8 @@ void LocalServerHost::LockServer(const QDBusMessage& msg) {
     } else if (auto it = m_locks.find(client); it != m_locks.end()) {
         // Only a client's own locks can be given back, so that a stray
         // unlock never lets the server end under another client's objects.
-        if (--it->second == 0) m_locks.erase(it);
+        if (--it->second == 0)
+            m_locks.erase(it);
         Unlock(1);
         hr = S_OK;
     }
@@ -287,24 +329,30 @@ void LocalServerHost::LockServer(const QDBusMessage& msg) {
 }
 
 void LocalServerHost::Unlock(int count) {
-    if (!m_lockFactory) return;
-    for (int i = 0; i < count; ++i) m_lockFactory->LockServer(false);
+    if (!m_lockFactory)
+        return;
+    for (int i = 0; i < count; ++i)
+        m_lockFactory->LockServer(false);
 }
 
 bool LocalServerHost::ParseObjectPath(const QString& path, uint64_t& id) const {
     QString prefix = m_endpoint.ObjectsPath() + QLatin1Char('/');
-    if (!path.startsWith(prefix)) return false;
+    if (!path.startsWith(prefix))
+        return false;
     bool ok = false;
     id = path.mid(prefix.size()).toULongLong(&ok);
     return ok && m_objects.count(id) != 0;
 }
 
 bool LocalServerHost::HandleObjectCall(const QDBusMessage& msg) {
-    if (msg.type() != QDBusMessage::MethodCallMessage) return false;
-    if (IsStandardInterface(msg.interface())) return false;
+    if (msg.type() != QDBusMessage::MethodCallMessage)
+        return false;
+    if (IsStandardInterface(msg.interface()))
+        return false;
     uint64_t id = 0;
     if (!ParseObjectPath(msg.path(), id)) {
-        ReplyError(msg, kErrorUnknownObject, QStringLiteral("No object at %1 (released?)").arg(msg.path()));
+        ReplyError(msg, kErrorUnknownObject,
+                   QStringLiteral("No object at %1 (released?)").arg(msg.path()));
         return true;
     }
     ObjectEntry& object = m_objects[id];
@@ -317,24 +365,29 @@ bool LocalServerHost::HandleObjectCall(const QDBusMessage& msg) {
             return true;
         }
         ReleaseObject(id);
-        if (msg.isReplyRequired()) m_connection.send(msg.createReply());
+        if (msg.isReplyRequired())
+            m_connection.send(msg.createReply());
         return true;
     }
     if (!itf.isEmpty() && itf.toStdString() != object.itf->busName) {
-        ReplyError(msg, kErrorUnknownInterface, QStringLiteral("No interface %1 at %2").arg(itf, msg.path()));
+        ReplyError(msg, kErrorUnknownInterface,
+                   QStringLiteral("No interface %1 at %2").arg(itf, msg.path()));
         return true;
     }
     const MethodInfo* method = nullptr;
     for (const auto& m : object.itf->methods)
-        if (QString::fromStdString(m.name) == msg.member()) method = &m;
+        if (QString::fromStdString(m.name) == msg.member())
+            method = &m;
     if (!method) {
         ReplyError(msg, kErrorUnknownMethod,
-                   QStringLiteral("No method %1 in %2").arg(msg.member(), QString::fromStdString(object.itf->busName)));
+                   QStringLiteral("No method %1 in %2")
+                       .arg(msg.member(), QString::fromStdString(object.itf->busName)));
         return true;
     }
     if (msg.signature() != InSignature(*method)) {
         ReplyError(msg, kErrorInvalidArgs,
-                   QStringLiteral("%1 takes (%2), not (%3)").arg(msg.member(), InSignature(*method), msg.signature()));
+                   QStringLiteral("%1 takes (%2), not (%3)")
+                       .arg(msg.member(), InSignature(*method), msg.signature()));
         return true;
     }
     AddUser(object, msg.service());
@@ -371,30 +424,37 @@ void LocalServerHost::CallMethod(const QDBusMessage& msg, uint64_t id, const Met
         switch (p.type) {
             case VT_BSTR: {
                 QString s = value.toString();
-                inValues[i] = Variant::AdoptBstr(
-                    SysAllocStringLen(reinterpret_cast<const OLECHAR*>(s.utf16()), static_cast<uint32_t>(s.size())));
+                inValues[i] = Variant::AdoptBstr(SysAllocStringLen(
+                    reinterpret_cast<const OLECHAR*>(s.utf16()), static_cast<uint32_t>(s.size())));
                 break;
             }
             case VT_I2:
-            case VT_BOOL: inValues[i] = Variant::Of(p.type, value.value<short>()); break;
-            default: inValues[i] = Variant::Of(p.type, value.toInt()); break;
+            case VT_BOOL:
+                inValues[i] = Variant::Of(p.type, value.value<short>());
+                break;
+            default:
+                inValues[i] = Variant::Of(p.type, value.toInt());
+                break;
         }
         a = *inValues[i].Get();  // borrowed; inValues owns it
     }
     DISPPARAMS params{args.data(), nullptr, static_cast<uint32_t>(count), 0};
-    HRESULT hr = target->Invoke(method.dispid, GUID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+    HRESULT hr = target->Invoke(method.dispid, GUID_NULL, 0, DISPATCH_METHOD, &params, nullptr,
+                                nullptr, nullptr);
 
     QVariantList reply;
     reply << QVariant::fromValue(static_cast<int>(hr));
     for (size_t i = 0; i < count; ++i) {
         const ParamInfo& p = method.params[i];
-        if (!p.IsOut()) continue;
+        if (!p.IsOut())
+            continue;
         if ((p.type & ~VT_BYREF) == VT_VARIANT) {
             QVariant encoded;
             if (!EncodeVariant(*outVariants[i].Get(), encoded)) {
                 // An interface or a reference cannot travel: the caller gets
                 // VT_EMPTY and learns why from the result.
-                if (SUCCEEDED(hr)) reply[0] = QVariant::fromValue(static_cast<int>(DISP_E_TYPEMISMATCH));
+                if (SUCCEEDED(hr))
+                    reply[0] = QVariant::fromValue(static_cast<int>(DISP_E_TYPEMISMATCH));
                 EncodeVariant(*Variant().Get(), encoded);
             }
             reply << encoded;
@@ -402,12 +462,14 @@ void LocalServerHost::CallMethod(const QDBusMessage& msg, uint64_t id, const Met
             reply << QVariant::fromValue(static_cast<int>(outInts[i]));
         }
     }
-    if (msg.isReplyRequired()) m_connection.send(msg.createReply(reply));
+    if (msg.isReplyRequired())
+        m_connection.send(msg.createReply(reply));
 }
 
 void LocalServerHost::ReleaseObject(uint64_t id) {
     auto it = m_objects.find(id);
-    if (it == m_objects.end()) return;
+    if (it == m_objects.end())
+        return;
     ComPtr<IDispatch> object = std::move(it->second.dispatch);
     delete it->second.orphanTimer;
     m_objects.erase(it);
@@ -415,7 +477,8 @@ void LocalServerHost::ReleaseObject(uint64_t id) {
 }
 
 void LocalServerHost::Watch(const QString& user) {
-    if (user.isEmpty() || m_watched.count(user)) return;
+    if (user.isEmpty() || m_watched.count(user))
+        return;
     m_watched.insert(user);
     m_watcher->addWatchedService(user);
     // A client may have left between sending and our watching; the bus would
@@ -425,16 +488,19 @@ void LocalServerHost::Watch(const QString& user) {
 }
 
 void LocalServerHost::AddUser(ObjectEntry& object, const QString& user) {
-    if (user.isEmpty()) return;  // a peer-to-peer caller has no name to watch
+    if (user.isEmpty())
+        return;  // a peer-to-peer caller has no name to watch
     if (object.orphanTimer) {
         delete object.orphanTimer;
         object.orphanTimer = nullptr;
     }
-    if (object.users.insert(user).second) Watch(user);
+    if (object.users.insert(user).second)
+        Watch(user);
 }
 
 void LocalServerHost::OnClientGone(const QString& name) {
-    if (!m_watched.erase(name)) return;
+    if (!m_watched.erase(name))
+        return;
     m_watcher->removeWatchedService(name);
     if (auto it = m_locks.find(name); it != m_locks.end()) {
         int count = it->second;
@@ -442,36 +508,45 @@ void LocalServerHost::OnClientGone(const QString& name) {
         Unlock(count);
     }
     for (auto& [id, object] : m_objects) {
-        if (!object.users.erase(name) || !object.users.empty() || object.orphanTimer) continue;
+        if (!object.users.erase(name) || !object.users.empty() || object.orphanTimer)
+            continue;
         object.orphanTimer = new QTimer(this);
         object.orphanTimer->setSingleShot(true);
         object.orphanTimer->setTimerType(Qt::PreciseTimer);
         uint64_t objectId = id;
-        connect(object.orphanTimer, &QTimer::timeout, this, [this, objectId] { ReleaseObject(objectId); });
+        connect(object.orphanTimer, &QTimer::timeout, this,
+                [this, objectId] { ReleaseObject(objectId); });
         object.orphanTimer->start(m_grace);
     }
 }
 
-void LocalServerHost::OnBusDisconnected() { emit Disconnected(); }
+void LocalServerHost::OnBusDisconnected() {
+    emit Disconnected();
+}
 
 QString LocalServerHost::IntrospectFactory() const {
     auto it = m_interfaceXml.find(m_endpoint.factoryInterface);
-    return (it != m_interfaceXml.end() ? it->second : QString()) + QStringLiteral("<node name=\"objects\"/>\n");
+    return (it != m_interfaceXml.end() ? it->second : QString()) +
+           QStringLiteral("<node name=\"objects\"/>\n");
 }
 
 QString LocalServerHost::IntrospectObject(const QString& path) const {
     if (path == m_endpoint.ObjectsPath()) {
         QString children;
-        for (const auto& [id, object] : m_objects) children += QStringLiteral("<node name=\"%1\"/>\n").arg(id);
+        for (const auto& [id, object] : m_objects)
+            children += QStringLiteral("<node name=\"%1\"/>\n").arg(id);
         return children;
     }
     uint64_t id = 0;
-    if (!ParseObjectPath(path, id)) return QString();
+    if (!ParseObjectPath(path, id))
+        return QString();
     const auto& object = m_objects.at(id);
     QString xml;
-    for (const QString& name : {QString::fromStdString(object.itf->busName), m_endpoint.objectInterface}) {
+    for (const QString& name :
+         {QString::fromStdString(object.itf->busName), m_endpoint.objectInterface}) {
         auto it = m_interfaceXml.find(name);
-        if (it != m_interfaceXml.end()) xml += it->second;
+        if (it != m_interfaceXml.end())
+            xml += it->second;
     }
     return xml;
 }

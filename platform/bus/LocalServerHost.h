@@ -36,12 +36,13 @@ namespace qx::bus {
 
 class LocalServerHost : public QObject {
     Q_OBJECT
-public:
+  public:
     static constexpr std::chrono::milliseconds kDefaultClientGrace{10000};
 
     // typeLibraryXml: the interface XML of the factory, the object interface
     // and every class interface; it is also what introspection returns.
-    LocalServerHost(QDBusConnection connection, LocalServerEndpoint endpoint, QObject* parent = nullptr);
+    LocalServerHost(QDBusConnection connection, LocalServerEndpoint endpoint,
+                    QObject* parent = nullptr);
     ~LocalServerHost() override;
 
     bool LoadTypeLibrary(const QString& typeLibraryXml, QString* error);
@@ -49,8 +50,8 @@ public:
 
     // Offers a class (one reference on the factory is kept until it is
     // revoked). progIds: the texts besides the CLSID that CreateInstance accepts.
-    HRESULT RegisterClassObject(REFCLSID clsid, const std::vector<std::string>& progIds, REFIID classInterface,
-                                IClassFactory* factory);
+    HRESULT RegisterClassObject(REFCLSID clsid, const std::vector<std::string>& progIds,
+                                REFIID classInterface, IClassFactory* factory);
     void RevokeClassObject(REFCLSID clsid);
     void RevokeAll();
 
@@ -66,15 +67,15 @@ public:
     size_t ObjectCount() const { return m_objects.size(); }
     QDBusConnection Connection() const { return m_connection; }
 
-signals:
+  signals:
     // The connection to the bus was lost.
     void Disconnected();
 
-private slots:
+  private slots:
     void OnClientGone(const QString& name);
     void OnBusDisconnected();
 
-private:
+  private:
     struct ClassEntry {
         CLSID clsid;
         std::vector<std::string> progIds;
@@ -115,7 +116,7 @@ private:
     std::vector<ClassEntry> m_classes;
     std::map<uint64_t, ObjectEntry> m_objects;
     uint64_t m_nextId = 1;
-    std::map<QString, int> m_locks;  // client -> LockServer(true) calls not yet balanced
+    std::map<QString, int> m_locks;       // client -> LockServer(true) calls not yet balanced
     ComPtr<IClassFactory> m_lockFactory;  // the factory whose LockServer the locks went to
     std::set<QString> m_watched;
     QDBusServiceWatcher* m_watcher = nullptr;

@@ -30,15 +30,15 @@ struct IBusObject : IUnknown {
     // Null when the object's introspection data cannot be read.
     virtual const InterfaceInfo* Interface() = 0;
 
-protected:
+  protected:
     ~IBusObject() = default;
 };
 constexpr IID IID_IBusObject = MakeGuid("7d18ecd2-c193-47eb-a716-96460e7c9d89");
 
 // A new proxy (one reference) for the object at path, owned by the server
 // whose unique bus name is service.
-IDispatch* CreateRemoteObject(QDBusConnection connection, const QString& service, const QString& path,
-                              const LocalServerEndpoint& endpoint);
+IDispatch* CreateRemoteObject(QDBusConnection connection, const QString& service,
+                              const QString& path, const LocalServerEndpoint& endpoint);
 
 // CreateInstance on the server's factory; *ppv receives a proxy.
 HRESULT CreateRemoteInstance(QDBusConnection connection, const LocalServerEndpoint& endpoint,

@@ -20,9 +20,10 @@ std::function<void()>& EndOverride() {
 
 TendraExitWatcher::TendraExitWatcher(QDBusConnection connection, QObject* parent)
     : QObject(parent), m_connection(std::move(connection)) {
-    m_listening = m_connection.isConnected() &&
-                  m_connection.connect(QString(), QString(), QLatin1String(kTendraInterface),
-                                       QLatin1String(kTendraExitSignal), this, SLOT(OnTendraExit()));
+    m_listening =
+        m_connection.isConnected() &&
+        m_connection.connect(QString(), QString(), QLatin1String(kTendraInterface),
+                             QLatin1String(kTendraExitSignal), this, SLOT(OnTendraExit()));
 }
 
 TendraExitWatcher::~TendraExitWatcher() {
@@ -31,7 +32,9 @@ TendraExitWatcher::~TendraExitWatcher() {
                                 QLatin1String(kTendraExitSignal), this, SLOT(OnTendraExit()));
 }
 
-void TendraExitWatcher::OnTendraExit() { emit TendraExit(); }
+void TendraExitWatcher::OnTendraExit() {
+    emit TendraExit();
+}
 
 void EndProcessNow() {
     std::function<void()> end;
@@ -58,8 +61,9 @@ TendraExitWatcher* EndProcessOnTendraExit(QObject* parent, QDBusConnection conne
 }
 
 bool EmitTendraExit(QDBusConnection connection) {
-    QDBusMessage signal = QDBusMessage::createSignal(QLatin1String(kTendraPath), QLatin1String(kTendraInterface),
-                                                     QLatin1String(kTendraExitSignal));
+    QDBusMessage signal =
+        QDBusMessage::createSignal(QLatin1String(kTendraPath), QLatin1String(kTendraInterface),
+                                   QLatin1String(kTendraExitSignal));
     return connection.send(signal);
 }
 

@@ -14,23 +14,25 @@ namespace qx::bus {
 
 inline constexpr const char* kTendraInterface = "com.quorvia.KORVALENMISvr.Tendra";
 inline constexpr const char* kTendraExitSignal = "Tendra_Exit";
-inline constexpr const char* kTendraPath = "/com/quorvia/Tendra";  // where EmitTendraExit sends from
+inline constexpr const char* kTendraPath =
+    "/com/quorvia/Tendra";  // where EmitTendraExit sends from
 
 class TendraExitWatcher : public QObject {
     Q_OBJECT
-public:
-    explicit TendraExitWatcher(QDBusConnection connection = QDBusConnection::sessionBus(), QObject* parent = nullptr);
+  public:
+    explicit TendraExitWatcher(QDBusConnection connection = QDBusConnection::sessionBus(),
+                               QObject* parent = nullptr);
     ~TendraExitWatcher() override;
     // False when the connection could not subscribe (no bus): the signal will not arrive.
     bool IsListening() const { return m_listening; }
 
-signals:
+  signals:
     void TendraExit();
 
-private slots:
+  private slots:
     void OnTendraExit();
 
-private:
+  private:
     QDBusConnection m_connection;
     bool m_listening = false;
 };
@@ -42,8 +44,8 @@ void SetEndProcessForTesting(std::function<void()> end);
 
 // The watcher a dialog keeps while it is open: it ends the process on the
 // broadcast. Owned by parent.
-TendraExitWatcher* EndProcessOnTendraExit(QObject* parent,
-                                          QDBusConnection connection = QDBusConnection::sessionBus());
+TendraExitWatcher* EndProcessOnTendraExit(
+    QObject* parent, QDBusConnection connection = QDBusConnection::sessionBus());
 
 // Broadcasts "Tendra_Exit" (what the document monitor does when it exits).
 bool EmitTendraExit(QDBusConnection connection = QDBusConnection::sessionBus());

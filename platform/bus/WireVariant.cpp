@@ -12,31 +12,40 @@ namespace {
 const char* ValueSignature(VARTYPE vt) {
     switch (vt) {
         case VT_EMPTY:
-        case VT_NULL: return "y";
+        case VT_NULL:
+            return "y";
         case VT_I2:
-        case VT_BOOL: return "n";
+        case VT_BOOL:
+            return "n";
         case VT_I4:
         case VT_INT:
-        case VT_ERROR: return "i";
-        case VT_BSTR: return "aq";
-        default: return nullptr;
+        case VT_ERROR:
+            return "i";
+        case VT_BSTR:
+            return "aq";
+        default:
+            return nullptr;
     }
 }
 
 QVariant ValueOf(const VARIANT& v) {
     switch (v.vt) {
         case VT_I2:
-        case VT_BOOL: return QVariant::fromValue(static_cast<short>(v.iVal));
+        case VT_BOOL:
+            return QVariant::fromValue(static_cast<short>(v.iVal));
         case VT_I4:
         case VT_INT:
-        case VT_ERROR: return QVariant::fromValue(static_cast<int>(v.lVal));
+        case VT_ERROR:
+            return QVariant::fromValue(static_cast<int>(v.lVal));
         case VT_BSTR: {
             uint32_t n = SysStringLen(v.bstrVal);
             QList<ushort> units(static_cast<qsizetype>(n));
-            for (uint32_t i = 0; i < n; ++i) units[static_cast<qsizetype>(i)] = v.bstrVal[i];
+            for (uint32_t i = 0; i < n; ++i)
+                units[static_cast<qsizetype>(i)] = v.bstrVal[i];
             return QVariant::fromValue(units);
         }
-        default: return QVariant::fromValue(static_cast<uchar>(0));
+        default:
+            return QVariant::fromValue(static_cast<uchar>(0));
     }
 }
 
@@ -57,19 +66,26 @@ bool Fill(VARTYPE vt, const QVariant& value, VARIANT* out, QString* error) {
     }
     QString actual = SignatureOf(value);
     if (actual != QLatin1String(expected)) {
-        *error = QStringLiteral("VT code %1 needs a value of type %2, not %3").arg(vt).arg(expected, actual);
+        *error = QStringLiteral("VT code %1 needs a value of type %2, not %3")
+                     .arg(vt)
+                     .arg(expected, actual);
         return false;
     }
     VariantInit(out);
     out->vt = vt;
     switch (vt) {
         case VT_EMPTY:
-        case VT_NULL: break;
+        case VT_NULL:
+            break;
         case VT_I2:
-        case VT_BOOL: out->iVal = static_cast<int16_t>(value.value<short>()); break;
+        case VT_BOOL:
+            out->iVal = static_cast<int16_t>(value.value<short>());
+            break;
         case VT_I4:
         case VT_INT:
-        case VT_ERROR: out->lVal = value.value<int>(); break;
+        case VT_ERROR:
+            out->lVal = value.value<int>();
+            break;
         case VT_BSTR: {
             QList<ushort> units;
             if (value.metaType() == QMetaType::fromType<QDBusArgument>())
@@ -91,7 +107,9 @@ bool Fill(VARTYPE vt, const QVariant& value, VARIANT* out, QString* error) {
 
 }  // namespace
 
-bool IsWireType(VARTYPE vt) { return ValueSignature(vt) != nullptr; }
+bool IsWireType(VARTYPE vt) {
+    return ValueSignature(vt) != nullptr;
+}
 
 void RegisterWireTypes() {
     static const bool registered = [] {
@@ -103,7 +121,8 @@ void RegisterWireTypes() {
 }
 
 bool EncodeVariant(const VARIANT& v, QVariant& out) {
-    if (!IsWireType(v.vt)) return false;
+    if (!IsWireType(v.vt))
+        return false;
     RegisterWireTypes();
     WireVariant w;
     VariantCopy(w.value.Get(), &v);
@@ -113,7 +132,8 @@ bool EncodeVariant(const VARIANT& v, QVariant& out) {
 
 bool DecodeVariant(const QVariant& arg, VARIANT* out, QString* error) {
     QString ignored;
-    if (!error) error = &ignored;
+    if (!error)
+        error = &ignored;
     VariantClear(out);
     if (arg.metaType() == QMetaType::fromType<WireVariant>()) {
         auto w = arg.value<WireVariant>();

@@ -64,7 +64,8 @@ template <>
 struct Arg<VARIANT*> {
     VARIANT* p = nullptr;
     HRESULT From(VARIANTARG& v, VARIANT*) {
-        if (v.vt != (VT_BYREF | VT_VARIANT) || !v.pvarVal) return DISP_E_TYPEMISMATCH;
+        if (v.vt != (VT_BYREF | VT_VARIANT) || !v.pvarVal)
+            return DISP_E_TYPEMISMATCH;
         p = v.pvarVal;
         return S_OK;
     }
@@ -75,7 +76,8 @@ template <>
 struct Arg<int32_t*> {
     int32_t* p = nullptr;
     HRESULT From(VARIANTARG& v, VARIANT*) {
-        if ((v.vt != (VT_BYREF | VT_I4) && v.vt != (VT_BYREF | VT_INT)) || !v.plVal) return DISP_E_TYPEMISMATCH;
+        if ((v.vt != (VT_BYREF | VT_I4) && v.vt != (VT_BYREF | VT_INT)) || !v.plVal)
+            return DISP_E_TYPEMISMATCH;
         p = v.plVal;
         return S_OK;
     }
@@ -83,11 +85,13 @@ struct Arg<int32_t*> {
 };
 
 template <class C, class... A, size_t... I>
-HRESULT Call(C* self, HRESULT (C::*method)(A...), DISPPARAMS* params, VARIANT* result, bool hasRetval,
-             std::index_sequence<I...>) {
+HRESULT Call(C* self, HRESULT (C::*method)(A...), DISPPARAMS* params, VARIANT* result,
+             bool hasRetval, std::index_sequence<I...>) {
     constexpr size_t n = sizeof...(A);
-    if (!params) return E_INVALIDARG;
-    if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
+    if (!params)
+        return E_INVALIDARG;
+    if (params->cNamedArgs != 0)
+        return DISP_E_NONAMEDARGS;
     size_t given = params->cArgs;
     // The last VARIANT* is the [retval] when the caller left it out.
     bool retvalFromResult = false;
@@ -95,14 +99,16 @@ HRESULT Call(C* self, HRESULT (C::*method)(A...), DISPPARAMS* params, VARIANT* r
         using Last = std::tuple_element_t<n - 1, std::tuple<A...>>;
         retvalFromResult = hasRetval && std::is_same_v<Last, VARIANT*> && given + 1 == n;
     }
-    if (given != n && !retvalFromResult) return DISP_E_BADPARAMCOUNT;
+    if (given != n && !retvalFromResult)
+        return DISP_E_BADPARAMCOUNT;
 
     VARIANT scratch;
     VariantInit(&scratch);
     std::tuple<Arg<A>...> args;
     HRESULT hr = S_OK;
     auto convert = [&](auto& arg, size_t index) {
-        if (FAILED(hr)) return;
+        if (FAILED(hr))
+            return;
         if (index == given) {  // the [retval] left out
             VARIANT* target = result ? result : &scratch;
             VariantInit(target);
@@ -117,7 +123,8 @@ HRESULT Call(C* self, HRESULT (C::*method)(A...), DISPPARAMS* params, VARIANT* r
     };
     (convert(std::get<I>(args), I), ...);
     (void)convert;
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr))
+        return hr;
     hr = (self->*method)(std::get<I>(args).Get()...);
     VariantClear(&scratch);
     return hr;
@@ -133,7 +140,8 @@ struct MemberInvoker;
 template <class C, class... A, HRESULT (C::*Method)(A...)>
 struct MemberInvoker<Method> {
     static HRESULT Invoke(C* self, DISPPARAMS* params, VARIANT* result, bool hasRetval) {
-        return dispatch_detail::Call(self, Method, params, result, hasRetval, std::index_sequence_for<A...>{});
+        return dispatch_detail::Call(self, Method, params, result, hasRetval,
+                                     std::index_sequence_for<A...>{});
     }
 };
 
@@ -142,15 +150,17 @@ constexpr auto DispatchTo = &MemberInvoker<Method>::Invoke;
 
 // GetIDsOfNames and Invoke over a table.
 template <class Itf, size_t N>
-HRESULT TableGetIDsOfNames(const DispatchMember<Itf> (&table)[N], const OLECHAR* const* names, uint32_t count,
-                           DISPID* ids) {
-    if (!names || !ids || count == 0) return E_INVALIDARG;
+HRESULT TableGetIDsOfNames(const DispatchMember<Itf> (&table)[N], const OLECHAR* const* names,
+                           uint32_t count, DISPID* ids) {
+    if (!names || !ids || count == 0)
+        return E_INVALIDARG;
     std::string wanted = Utf8FromUtf16(std::u16string_view(names[0] ? names[0] : u""));
     HRESULT hr = DISP_E_UNKNOWNNAME;
     ids[0] = -1;
     for (const auto& m : table) {
         std::string_view name = m.name;
-        if (name.size() != wanted.size()) continue;
+        if (name.size() != wanted.size())
+            continue;
         bool same = true;
         for (size_t i = 0; i < name.size() && same; ++i)
             same = std::tolower(static_cast<unsigned char>(name[i])) ==
@@ -172,9 +182,11 @@ HRESULT TableGetIDsOfNames(const DispatchMember<Itf> (&table)[N], const OLECHAR*
 template <class Itf, size_t N>
 HRESULT TableInvoke(const DispatchMember<Itf> (&table)[N], Itf* self, DISPID id, uint16_t flags,
                     DISPPARAMS* params, VARIANT* result) {
-    if (!(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
+    if (!(flags & DISPATCH_METHOD))
+        return DISP_E_MEMBERNOTFOUND;
     for (const auto& m : table)
-        if (m.dispid == id) return m.invoke(self, params, result, m.hasRetval);
+        if (m.dispid == id)
+            return m.invoke(self, params, result, m.hasRetval);
     return DISP_E_MEMBERNOTFOUND;
 }
 

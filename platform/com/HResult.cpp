@@ -7,7 +7,8 @@ struct NamedCode {
     const char* name;
 };
 
-#define QX_CODE(c) {c, #c}
+#define QX_CODE(c) \
+    { c, #c }
 constexpr NamedCode kNames[] = {
     QX_CODE(S_OK),
     QX_CODE(S_FALSE),
@@ -49,6 +50,7 @@ constexpr NamedCode kNames[] = {
 
 const char* HResultName(HRESULT hr) {
     for (const auto& c : kNames)
-        if (c.hr == hr) return c.name;
+        if (c.hr == hr)
+            return c.name;
     return nullptr;
 }

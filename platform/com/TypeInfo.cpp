@@ -7,9 +7,11 @@ namespace qx {
 namespace {
 
 bool SameIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
+    if (a.size() != b.size())
+        return false;
     for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
             return false;
     return true;
 }
@@ -33,41 +35,50 @@ constexpr TypeName kTypes[] = {
 
 const MethodInfo* InterfaceInfo::FindMethod(std::string_view methodName) const {
     for (const auto& m : methods)
-        if (SameIgnoringCase(m.name, methodName)) return &m;
+        if (SameIgnoringCase(m.name, methodName))
+            return &m;
     return nullptr;
 }
 
 const MethodInfo* InterfaceInfo::FindDispid(DISPID id) const {
     for (const auto& m : methods)
-        if (m.dispid == id) return &m;
+        if (m.dispid == id)
+            return &m;
     return nullptr;
 }
 
 std::string TypeNameOf(VARTYPE type) {
     for (const auto& t : kTypes)
-        if (t.type == type) return t.idl;
+        if (t.type == type)
+            return t.idl;
     return VarTypeName(type);
 }
 
 std::optional<VARTYPE> ParseTypeName(std::string_view idlType) {
     for (const auto& t : kTypes)
-        if (idlType == t.idl) return t.type;
+        if (idlType == t.idl)
+            return t.type;
     return std::nullopt;
 }
 
 const char* FlagsName(ParamFlags flags) {
     switch (flags) {
-        case ParamFlags::In: return "in";
-        case ParamFlags::Out: return "out";
-        case ParamFlags::OutRetval: return "out,retval";
-        case ParamFlags::None: return "none";
+        case ParamFlags::In:
+            return "in";
+        case ParamFlags::Out:
+            return "out";
+        case ParamFlags::OutRetval:
+            return "out,retval";
+        case ParamFlags::None:
+            return "none";
     }
     return "in";
 }
 
 std::optional<ParamFlags> ParseFlags(std::string_view text) {
     for (ParamFlags f : {ParamFlags::In, ParamFlags::Out, ParamFlags::OutRetval, ParamFlags::None})
-        if (text == FlagsName(f)) return f;
+        if (text == FlagsName(f))
+            return f;
     return std::nullopt;
 }
 

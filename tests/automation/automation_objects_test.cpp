@@ -19,10 +19,11 @@ namespace {
 
 // An aggregating object that only counts its references.
 class Outer : public IUnknown {
-public:
+  public:
     HRESULT QueryInterface(REFIID riid, void** ppv) override {
         ++queries;
-        if (riid != IID_IUnknown) return inner ? inner->QueryInterface(riid, ppv) : E_NOINTERFACE;
+        if (riid != IID_IUnknown)
+            return inner ? inner->QueryInterface(riid, ppv) : E_NOINTERFACE;
         *ppv = this;
         AddRef();
         return S_OK;
@@ -65,11 +66,13 @@ void CheckIdentity(REFIID own) {
 }
 
 // Calls a method by name with the arguments given (first argument first).
-HRESULT CallByName(IDispatch* object, const char16_t* name, std::vector<VARIANTARG> args, VARIANT* result = nullptr) {
+HRESULT CallByName(IDispatch* object, const char16_t* name, std::vector<VARIANTARG> args,
+                   VARIANT* result = nullptr) {
     DISPID id = 0;
     const OLECHAR* names[] = {name};
     HRESULT hr = object->GetIDsOfNames(GUID_NULL, names, 1, 0, &id);
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr))
+        return hr;
     std::vector<VARIANTARG> reversed(args.rbegin(), args.rend());
     DISPPARAMS params{reversed.data(), nullptr, static_cast<uint32_t>(reversed.size()), 0};
     return object->Invoke(id, GUID_NULL, 0, DISPATCH_METHOD, &params, result, nullptr, nullptr);
@@ -95,7 +98,8 @@ TEST(AutomationObjects, CanBeAggregated) {
     ASSERT_EQ(inner->QueryInterface(IID_IDispatch, dispatch.OutVoid()), S_OK);
     ULONG outerRefs = outer.refs;
     dispatch->AddRef();
-    EXPECT_EQ(outer.refs, outerRefs + 1) << "references on the inner interfaces go to the outer object";
+    EXPECT_EQ(outer.refs, outerRefs + 1)
+        << "references on the inner interfaces go to the outer object";
     dispatch->Release();
     ComPtr<IUnknown> identity;
     int queries = outer.queries;
@@ -112,18 +116,23 @@ TEST(AutomationObjects, CanBeAggregated) {
 
 TEST(AutomationObjects, EveryMethodAnswersNotImplementedUntilItIsBuilt) {
     ComPtr<IDispatch> config;
-    ASSERT_EQ(CDsePrinterConfigKORVALEN::CreateInstance(nullptr, IID_IDispatch, config.OutVoid()), S_OK);
+    ASSERT_EQ(CDsePrinterConfigKORVALEN::CreateInstance(nullptr, IID_IDispatch, config.OutVoid()),
+              S_OK);
     Variant out;
     VARIANTARG ref;
     VariantInit(&ref);
     ref.vt = VT_BYREF | VT_VARIANT;
     ref.pvarVal = out.Get();
-    EXPECT_EQ(CallByName(config.Get(), u"getmodel", {ref}), E_NOTIMPL) << "names are found without regard to case";
+    EXPECT_EQ(CallByName(config.Get(), u"getmodel", {ref}), E_NOTIMPL)
+        << "names are found without regard to case";
     EXPECT_EQ(out->vt, VT_EMPTY);
-    EXPECT_EQ(CallByName(config.Get(), u"GetMediaType", {*Variant(std::string_view("14")).Get(), ref}), E_NOTIMPL)
+    EXPECT_EQ(
+        CallByName(config.Get(), u"GetMediaType", {*Variant(std::string_view("14")).Get(), ref}),
+        E_NOTIMPL)
         << "a text argument is converted to the long parameter";
-    EXPECT_EQ(CallByName(config.Get(), u"GetMediaType", {*Variant(std::string_view("x")).Get(), ref}),
-              DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(
+        CallByName(config.Get(), u"GetMediaType", {*Variant(std::string_view("x")).Get(), ref}),
+        DISP_E_TYPEMISMATCH);
     EXPECT_EQ(CallByName(config.Get(), u"GetMediaType", {*Variant(3).Get()}), DISP_E_BADPARAMCOUNT)
         << "only a retval may be left out";
     Variant result;
@@ -143,7 +152,8 @@ TEST(AutomationObjects, EveryMethodAnswersNotImplementedUntilItIsBuilt) {
     EXPECT_EQ(CallByName(tendra.Get(), u"DoNetworkDiscoveryKORVALEN", {cancelRef}), E_NOTIMPL);
     EXPECT_EQ(cancel, 5);
     EXPECT_EQ(CallByName(tendra.Get(), u"SubmitDocument",
-                         {*Variant(std::string_view("P")).Get(), *Variant(std::string_view("1")).Get(), *Variant(1).Get()}),
+                         {*Variant(std::string_view("P")).Get(),
+                          *Variant(std::string_view("1")).Get(), *Variant(1).Get()}),
               E_NOTIMPL);
 }
 
@@ -153,7 +163,8 @@ template <class C, class Itf>
 void CheckAgainstTypeLibrary(const std::vector<InterfaceInfo>& library, REFIID iid) {
     const InterfaceInfo* itf = nullptr;
     for (const auto& i : library)
-        if (i.iid == iid) itf = &i;
+        if (i.iid == iid)
+            itf = &i;
     ASSERT_NE(itf, nullptr);
     EXPECT_EQ(itf->busName, "com.quorvia.KORVALENMISvr." + itf->name);
     EXPECT_EQ(itf->help, itf->name + " Interface");
@@ -176,22 +187,27 @@ TEST(TypeLibrary, DescribesTheClassesAsTheirDispatchTablesServeThem) {
     QString error;
     ASSERT_TRUE(bus::ParseTypeLibrary(TypeLibraryXml(), library, &error)) << error.toStdString();
     ASSERT_EQ(library.size(), 3u) << "the factory and Release are no automation interfaces";
-    CheckAgainstTypeLibrary<CDseTendraKORVALEN, IDseTendraKORVALEN>(library, IID_IDseTendraKORVALEN);
+    CheckAgainstTypeLibrary<CDseTendraKORVALEN, IDseTendraKORVALEN>(library,
+                                                                    IID_IDseTendraKORVALEN);
     CheckAgainstTypeLibrary<CDseTendraOrven, IDseTendraOrven>(library, IID_IDseTendraOrven);
-    CheckAgainstTypeLibrary<CDsePrinterConfigKORVALEN, IDsePrinterConfigKORVALEN>(library,
-                                                                                    IID_IDsePrinterConfigKORVALEN);
+    CheckAgainstTypeLibrary<CDsePrinterConfigKORVALEN, IDsePrinterConfigKORVALEN>(
+        library, IID_IDsePrinterConfigKORVALEN);
 
-    const InterfaceInfo& config = library[1].iid == IID_IDsePrinterConfigKORVALEN ? library[1] : library[2];
+    const InterfaceInfo& config =
+        library[1].iid == IID_IDsePrinterConfigKORVALEN ? library[1] : library[2];
     const MethodInfo* init = config.FindMethod("InitPrinter");
     ASSERT_NE(init, nullptr);
     std::vector<std::string> names;
-    for (const auto& p : init->params) names.push_back(p.name);
-    EXPECT_EQ(names, (std::vector<std::string>{"bstrPrinterName", "instance", "PrinterFamily", "bstrEventName",
-                                               "bstrPortName", "bstrServerName", "dwAttribute"}));
+    for (const auto& p : init->params)
+        names.push_back(p.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"bstrPrinterName", "instance", "PrinterFamily",
+                                               "bstrEventName", "bstrPortName", "bstrServerName",
+                                               "dwAttribute"}));
     EXPECT_EQ(bus::InSignature(*init), "siisssi");
     const MethodInfo* model = config.FindMethod("GetModel");
     ASSERT_EQ(model->params.size(), 1u);
-    EXPECT_EQ(model->params[0].flags, ParamFlags::None) << "no direction attribute, written all the same";
+    EXPECT_EQ(model->params[0].flags, ParamFlags::None)
+        << "no direction attribute, written all the same";
     EXPECT_EQ(bus::ReplySignature(*model), "i(qv)");
     EXPECT_EQ(config.FindMethod("GetFinisherType")->params[0].flags, ParamFlags::Out);
     EXPECT_EQ(config.FindMethod("GetUserNameS")->params[0].flags, ParamFlags::OutRetval);

@@ -29,7 +29,8 @@ using namespace qx;
 
 namespace {
 
-const bus::LocalServerEndpoint kEndpoint{"com.quorvia.QxTest", "/com/quorvia/QxTest", "com.quorvia.QxTest.ClassFactory",
+const bus::LocalServerEndpoint kEndpoint{"com.quorvia.QxTest", "/com/quorvia/QxTest",
+                                         "com.quorvia.QxTest.ClassFactory",
                                          "com.quorvia.QxTest.Object"};
 constexpr CLSID kClsid = MakeGuid("A1B2C3D4-0000-4000-8000-000000000001");
 constexpr IID kIid = MakeGuid("A1B2C3D4-0000-4000-8000-000000000002");
@@ -78,7 +79,7 @@ std::atomic<int> g_alive{0};
 std::atomic<int> g_locks{0};
 
 class Thing final : public IThing {
-public:
+  public:
     static constexpr DispatchMember<IThing> kTable[] = {
         {1, "Values", DispatchTo<&IThing::Values>},
         {2, "Count", DispatchTo<&IThing::Count>},
@@ -86,7 +87,8 @@ public:
     };
     Thing() { ++g_alive; }
     HRESULT QueryInterface(REFIID riid, void** ppv) override {
-        if (riid != IID_IUnknown && riid != IID_IDispatch && riid != kIid) return E_NOINTERFACE;
+        if (riid != IID_IUnknown && riid != IID_IDispatch && riid != kIid)
+            return E_NOINTERFACE;
         AddRef();
         *ppv = static_cast<IThing*>(this);
         return S_OK;
@@ -102,25 +104,46 @@ public:
     }
     HRESULT GetTypeInfoCount(uint32_t*) override { return E_NOTIMPL; }
     HRESULT GetTypeInfo(uint32_t, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT GetIDsOfNames(REFIID, const OLECHAR* const* names, uint32_t count, LCID, DISPID* ids) override {
+    HRESULT GetIDsOfNames(REFIID, const OLECHAR* const* names, uint32_t count, LCID,
+                          DISPID* ids) override {
         return TableGetIDsOfNames(kTable, names, count, ids);
     }
-    HRESULT Invoke(DISPID id, REFIID, LCID, uint16_t flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
-                   uint32_t*) override {
+    HRESULT Invoke(DISPID id, REFIID, LCID, uint16_t flags, DISPPARAMS* params, VARIANT* result,
+                   EXCEPINFO*, uint32_t*) override {
         return TableInvoke(kTable, static_cast<IThing*>(this), id, flags, params, result);
     }
     HRESULT Values(int32_t which, VARIANT* value) override {
         VariantClear(value);
         static const char16_t packed[] = {u'a', u'b', 0, 0};
         switch (which) {
-            case 0: break;
-            case 1: value->vt = VT_I2; value->iVal = -5; break;
-            case 2: value->vt = VT_BOOL; value->boolVal = 1; break;
-            case 3: value->vt = VT_I4; value->lVal = 123456; break;
-            case 4: value->vt = VT_BSTR; value->bstrVal = SysAllocStringLen(packed, 4); break;
-            case 5: value->vt = VT_UNKNOWN; value->punkVal = new Thing; break;
-            case 6: value->vt = VT_BSTR; value->bstrVal = BstrFromUtf8("Zürich \xF0\x9F\x96\xA8"); break;
-            default: return E_INVALIDARG;
+            case 0:
+                break;
+            case 1:
+                value->vt = VT_I2;
+                value->iVal = -5;
+                break;
+            case 2:
+                value->vt = VT_BOOL;
+                value->boolVal = 1;
+                break;
+            case 3:
+                value->vt = VT_I4;
+                value->lVal = 123456;
+                break;
+            case 4:
+                value->vt = VT_BSTR;
+                value->bstrVal = SysAllocStringLen(packed, 4);
+                break;
+            case 5:
+                value->vt = VT_UNKNOWN;
+                value->punkVal = new Thing;
+                break;
+            case 6:
+                value->vt = VT_BSTR;
+                value->bstrVal = BstrFromUtf8("Zürich \xF0\x9F\x96\xA8");
+                break;
+            default:
+                return E_INVALIDARG;
         }
         return S_OK;
     }
@@ -135,22 +158,24 @@ public:
         return S_OK;
     }
 
-private:
+  private:
     ~Thing() = default;
     ULONG m_refs = 1;
 };
 
 class Factory final : public IClassFactory {
-public:
+  public:
     HRESULT QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
     ULONG AddRef() override { return ++m_refs; }
     ULONG Release() override {
         ULONG n = --m_refs;
-        if (n == 0) delete this;
+        if (n == 0)
+            delete this;
         return n;
     }
     HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
-        if (outer) return CLASS_E_NOAGGREGATION;
+        if (outer)
+            return CLASS_E_NOAGGREGATION;
         auto* t = new Thing;
         HRESULT hr = t->QueryInterface(riid, ppv);
         t->Release();
@@ -161,14 +186,14 @@ public:
         return S_OK;
     }
 
-private:
+  private:
     std::atomic<ULONG> m_refs{1};
 };
 
 // Answers every call with the arguments it got: a server that sends whatever
 // a test wants a client to decode.
 class Echo : public QDBusVirtualObject {
-public:
+  public:
     QString introspect(const QString&) const override { return {}; }
     bool handleMessage(const QDBusMessage& msg, const QDBusConnection& c) override {
         c.send(msg.createReply(msg.arguments()));
@@ -178,7 +203,7 @@ public:
 
 // The host and its objects live on this thread, as the server's live on its main thread.
 class HostThread : public QThread {
-public:
+  public:
     explicit HostThread(QString address) : m_address(std::move(address)) {}
     QString uniqueName;
     void run() override {
@@ -189,7 +214,8 @@ public:
             QString error;
             bool ok = host.LoadTypeLibrary(QString::fromLatin1(kXml), &error);
             auto* factory = new Factory;
-            ok = ok && host.RegisterClassObject(kClsid, {"QxTest.Thing", "QxTest.Thing.1"}, kIid, factory) == S_OK;
+            ok = ok && host.RegisterClassObject(kClsid, {"QxTest.Thing", "QxTest.Thing.1"}, kIid,
+                                                factory) == S_OK;
             factory->Release();
             ok = ok && host.Publish(&error);
             Echo echo;
@@ -203,7 +229,7 @@ public:
     }
     void WaitReady() { m_ready.acquire(); }
 
-private:
+  private:
     QString m_address;
     QSemaphore m_ready;
 };
@@ -212,14 +238,15 @@ bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
     QElapsedTimer t;
     t.start();
     while (!done()) {
-        if (t.elapsed() > timeoutMs) return false;
+        if (t.elapsed() > timeoutMs)
+            return false;
         QThread::msleep(10);
     }
     return true;
 }
 
 class BusHost : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         s_bus = new qxtest::PrivateBus;
         ASSERT_TRUE(s_bus->Ok());
@@ -237,14 +264,18 @@ protected:
     void SetUp() override { m_client = s_bus->Connect(); }
     void TearDown() override {
         s_bus->Disconnect(m_client);
-        EXPECT_TRUE(WaitFor([] { return g_alive == 0 && g_locks == 0; }, 10000)) << "a test left objects or locks";
+        EXPECT_TRUE(WaitFor([] { return g_alive == 0 && g_locks == 0; }, 10000))
+            << "a test left objects or locks";
     }
     ComPtr<IDispatch> Create(const QString& text, HRESULT expect = S_OK) {
         ComPtr<IDispatch> object;
-        EXPECT_EQ(bus::CreateRemoteInstance(m_client, kEndpoint, text, IID_IDispatch, object.OutVoid()), expect);
+        EXPECT_EQ(
+            bus::CreateRemoteInstance(m_client, kEndpoint, text, IID_IDispatch, object.OutVoid()),
+            expect);
         return object;
     }
-    static HRESULT Call(IDispatch* object, DISPID id, std::vector<VARIANTARG> args, VARIANT* result = nullptr) {
+    static HRESULT Call(IDispatch* object, DISPID id, std::vector<VARIANTARG> args,
+                        VARIANT* result = nullptr) {
         std::vector<VARIANTARG> reversed(args.rbegin(), args.rend());
         DISPPARAMS params{reversed.data(), nullptr, static_cast<uint32_t>(reversed.size()), 0};
         return object->Invoke(id, GUID_NULL, 0, DISPATCH_METHOD, &params, result, nullptr, nullptr);
@@ -258,14 +289,17 @@ protected:
     }
     // CreateInstance as a bare call; the object's path, or "" on failure.
     static QString CreateRaw(QDBusConnection& c) {
-        QDBusMessage m = QDBusMessage::createMethodCall(s_host->uniqueName, kEndpoint.factoryPath,
-                                                        kEndpoint.factoryInterface, "CreateInstance");
+        QDBusMessage m =
+            QDBusMessage::createMethodCall(s_host->uniqueName, kEndpoint.factoryPath,
+                                           kEndpoint.factoryInterface, "CreateInstance");
         m << QString("QxTest.Thing");
         QDBusMessage r = c.call(m, QDBus::Block, 10000);
-        if (r.arguments().value(0).toInt() != S_OK) return {};
+        if (r.arguments().value(0).toInt() != S_OK)
+            return {};
         return r.arguments().value(1).value<QDBusObjectPath>().path();
     }
-    QDBusMessage Raw(const QString& path, const QString& itf, const QString& member, const QVariantList& args) {
+    QDBusMessage Raw(const QString& path, const QString& itf, const QString& member,
+                     const QVariantList& args) {
         QDBusMessage m = QDBusMessage::createMethodCall(s_host->uniqueName, path, itf, member);
         m.setArguments(args);
         return m_client.call(m, QDBus::Block, 10000);
@@ -299,7 +333,8 @@ TEST_F(BusHost, CreatesByClsidOrProgIdAndReleases) {
     info.Reset();
     a.Reset();
     EXPECT_EQ(g_alive, 2) << "the last release reached the server";
-    ComPtr<IDispatch> stale = ComPtr<IDispatch>::Attach(bus::CreateRemoteObject(m_client, s_host->uniqueName, path, kEndpoint));
+    ComPtr<IDispatch> stale = ComPtr<IDispatch>::Attach(
+        bus::CreateRemoteObject(m_client, s_host->uniqueName, path, kEndpoint));
     Variant v;
     EXPECT_EQ(Call(stale.Get(), 1, {*Variant(3).Get(), Ref(v)}), RPC_E_DISCONNECTED);
 }
@@ -325,9 +360,11 @@ TEST_F(BusHost, VariantsTravelLosslessly) {
     EXPECT_EQ(std::u16string(v->bstrVal, 4), std::u16string(u"ab\0\0", 4));
     ASSERT_EQ(Call(object.Get(), 1, {*Variant(6).Get(), Ref(v)}), S_OK);
     EXPECT_EQ(Utf8FromBstr(v->bstrVal), "Zürich \xF0\x9F\x96\xA8");
-    EXPECT_EQ(Call(object.Get(), 1, {*Variant(5).Get(), Ref(v)}), DISP_E_TYPEMISMATCH) << "an interface cannot travel";
+    EXPECT_EQ(Call(object.Get(), 1, {*Variant(5).Get(), Ref(v)}), DISP_E_TYPEMISMATCH)
+        << "an interface cannot travel";
     EXPECT_EQ(v->vt, VT_EMPTY);
-    EXPECT_EQ(Call(object.Get(), 1, {*Variant(99).Get(), Ref(v)}), E_INVALIDARG) << "the method's own failure";
+    EXPECT_EQ(Call(object.Get(), 1, {*Variant(99).Get(), Ref(v)}), E_INVALIDARG)
+        << "the method's own failure";
 }
 
 TEST_F(BusHost, CarriesOutValuesRetvalsAndConvertsArguments) {
@@ -341,7 +378,8 @@ TEST_F(BusHost, CarriesOutValuesRetvalsAndConvertsArguments) {
     EXPECT_EQ(n, 42);
 
     Variant joined;
-    EXPECT_EQ(Call(object.Get(), 3, {*Variant(std::string_view("a")).Get(), *Variant(std::string_view("5")).Get()},
+    EXPECT_EQ(Call(object.Get(), 3,
+                   {*Variant(std::string_view("a")).Get(), *Variant(std::string_view("5")).Get()},
                    joined.Get()),
               S_OK)
         << "the retval goes to the result; the text \"5\" converts to long";
@@ -352,9 +390,11 @@ TEST_F(BusHost, CarriesOutValuesRetvalsAndConvertsArguments) {
 
     const char16_t zero[] = {u'a', 0, u'b'};
     Variant withZero = Variant::AdoptBstr(SysAllocStringLen(zero, 3));
-    EXPECT_EQ(Call(object.Get(), 3, {*withZero.Get(), *Variant(1).Get(), Ref(joined2)}), E_INVALIDARG)
+    EXPECT_EQ(Call(object.Get(), 3, {*withZero.Get(), *Variant(1).Get(), Ref(joined2)}),
+              E_INVALIDARG)
         << "a bus string holds no zero";
-    EXPECT_EQ(Call(object.Get(), 3, {*Variant(std::string_view("x")).Get(), *Variant(std::string_view("y")).Get()}),
+    EXPECT_EQ(Call(object.Get(), 3,
+                   {*Variant(std::string_view("x")).Get(), *Variant(std::string_view("y")).Get()}),
               DISP_E_TYPEMISMATCH);
     EXPECT_EQ(Call(object.Get(), 3, {}), DISP_E_BADPARAMCOUNT);
     EXPECT_EQ(Call(object.Get(), 9, {}), DISP_E_MEMBERNOTFOUND);
@@ -381,7 +421,8 @@ TEST_F(BusHost, AnotherClientCanTakeAnOrphanOverWithinTheGraceTime) {
     QString path = CreateRaw(first);
     ASSERT_FALSE(path.isEmpty());
     s_bus->Disconnect(first);  // as busctl does after each call
-    auto adopted = ComPtr<IDispatch>::Attach(bus::CreateRemoteObject(m_client, s_host->uniqueName, path, kEndpoint));
+    auto adopted = ComPtr<IDispatch>::Attach(
+        bus::CreateRemoteObject(m_client, s_host->uniqueName, path, kEndpoint));
     Variant v;
     EXPECT_EQ(Call(adopted.Get(), 1, {*Variant(3).Get(), Ref(v)}), S_OK);
     QThread::msleep(1000);
@@ -421,13 +462,15 @@ TEST_F(BusHost, MalformedCallsGetBusErrors) {
     r = Raw(kEndpoint.ObjectsPath() + "/notanumber", "com.quorvia.QxTest.IThing", "Count", {});
     EXPECT_EQ(r.errorName(), "org.freedesktop.DBus.Error.UnknownObject");
 
-    r = Raw(kEndpoint.factoryPath, kEndpoint.factoryInterface, "CreateInstance", {QString("QxTest.Thing")});
+    r = Raw(kEndpoint.factoryPath, kEndpoint.factoryInterface, "CreateInstance",
+            {QString("QxTest.Thing")});
     ASSERT_EQ(r.arguments().value(0).toInt(), S_OK);
     QString path = r.arguments().value(1).value<QDBusObjectPath>().path();
     r = Raw(path, "com.quorvia.QxTest.IThing", "Values", {QString("3")});
     EXPECT_EQ(r.errorName(), "org.freedesktop.DBus.Error.InvalidArgs");
     r = Raw(path, "com.quorvia.QxTest.IThing", "values", {3});
-    EXPECT_EQ(r.errorName(), "org.freedesktop.DBus.Error.UnknownMethod") << "bus names keep their case";
+    EXPECT_EQ(r.errorName(), "org.freedesktop.DBus.Error.UnknownMethod")
+        << "bus names keep their case";
     r = Raw(path, "com.quorvia.QxTest.Object", "Release", {1});
     EXPECT_EQ(r.errorName(), "org.freedesktop.DBus.Error.UnknownMethod");
 
@@ -459,16 +502,20 @@ TEST_F(BusHost, DecodingRejectsValuesThatAreNoVariant) {
     };
     Variant out;
     QString error;
-    EXPECT_TRUE(bus::DecodeVariant(echo(crafted(VT_BOOL, QVariant::fromValue(short(1)))), out.Get(), &error));
+    EXPECT_TRUE(bus::DecodeVariant(echo(crafted(VT_BOOL, QVariant::fromValue(short(1)))), out.Get(),
+                                   &error));
     EXPECT_EQ(out->vt, VT_BOOL);
     EXPECT_EQ(out->boolVal, 1);
     EXPECT_FALSE(bus::DecodeVariant(echo(crafted(VT_I4, QString("12"))), out.Get(), &error));
     EXPECT_TRUE(error.contains("needs a value of type i")) << error.toStdString();
     EXPECT_EQ(out->vt, VT_EMPTY);
-    EXPECT_FALSE(bus::DecodeVariant(echo(crafted(VT_DISPATCH, QVariant::fromValue(uchar(0)))), out.Get(), &error));
-    EXPECT_FALSE(bus::DecodeVariant(echo(crafted(300, QVariant::fromValue(uchar(0)))), out.Get(), &error));
+    EXPECT_FALSE(bus::DecodeVariant(echo(crafted(VT_DISPATCH, QVariant::fromValue(uchar(0)))),
+                                    out.Get(), &error));
+    EXPECT_FALSE(
+        bus::DecodeVariant(echo(crafted(300, QVariant::fromValue(uchar(0)))), out.Get(), &error));
     EXPECT_FALSE(bus::DecodeVariant(echo(QVariant::fromValue(7)), out.Get(), &error));
-    EXPECT_FALSE(bus::DecodeVariant(echo(crafted(VT_BSTR, QVariant::fromValue(QList<uint>{1, 2}))), out.Get(), &error));
+    EXPECT_FALSE(bus::DecodeVariant(echo(crafted(VT_BSTR, QVariant::fromValue(QList<uint>{1, 2}))),
+                                    out.Get(), &error));
 
     // Every type that travels comes back as it went.
     for (VARTYPE vt : {VT_EMPTY, VT_NULL, VT_I2, VT_I4, VT_BOOL, VT_ERROR, VT_INT}) {
@@ -487,18 +534,23 @@ TEST_F(BusHost, DecodingRejectsValuesThatAreNoVariant) {
     ASSERT_TRUE(bus::EncodeVariant(*text.Get(), encoded));
     ASSERT_TRUE(bus::DecodeVariant(echo(encoded), out.Get(), &error));
     ASSERT_EQ(SysStringLen(out->bstrVal), 3u);
-    EXPECT_EQ(std::u16string(out->bstrVal, 3), std::u16string(units, 3)) << "the code units exactly";
+    EXPECT_EQ(std::u16string(out->bstrVal, 3), std::u16string(units, 3))
+        << "the code units exactly";
 }
 
 TEST(BusErrors, ActivationAndCallsMapBusErrorsToResults) {
     using bus::BusOperation;
-    EXPECT_EQ(bus::HResultFromBusError("org.freedesktop.DBus.Error.ServiceUnknown", BusOperation::Activation),
+    EXPECT_EQ(bus::HResultFromBusError("org.freedesktop.DBus.Error.ServiceUnknown",
+                                       BusOperation::Activation),
               REGDB_E_CLASSNOTREG);
-    EXPECT_EQ(bus::HResultFromBusError("org.freedesktop.DBus.Error.ServiceUnknown", BusOperation::Call),
-              RPC_E_SERVER_DIED);
-    EXPECT_EQ(bus::HResultFromBusError("org.freedesktop.DBus.Error.Spawn.ChildExited", BusOperation::Activation),
+    EXPECT_EQ(
+        bus::HResultFromBusError("org.freedesktop.DBus.Error.ServiceUnknown", BusOperation::Call),
+        RPC_E_SERVER_DIED);
+    EXPECT_EQ(bus::HResultFromBusError("org.freedesktop.DBus.Error.Spawn.ChildExited",
+                                       BusOperation::Activation),
               CO_E_SERVER_EXEC_FAILURE);
-    EXPECT_EQ(bus::HResultFromBusError("org.freedesktop.DBus.Error.UnknownObject", BusOperation::Call),
-              RPC_E_DISCONNECTED);
+    EXPECT_EQ(
+        bus::HResultFromBusError("org.freedesktop.DBus.Error.UnknownObject", BusOperation::Call),
+        RPC_E_DISCONNECTED);
     EXPECT_EQ(bus::HResultFromBusError("com.example.Whatever", BusOperation::Call), E_FAIL);
 }

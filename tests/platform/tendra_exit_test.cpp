@@ -8,8 +8,8 @@
 #include <QElapsedTimer>
 #include <QProcess>
 
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 
 #include "platform/ProgramPath.h"
 #include "platform/bus/TendraExit.h"
@@ -22,7 +22,8 @@ namespace {
 bool Spin(const std::function<bool()>& done, int timeoutMs) {
     QElapsedTimer t;
     t.start();
-    while (!done() && t.elapsed() < timeoutMs) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    while (!done() && t.elapsed() < timeoutMs)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     return done();
 }
 
@@ -43,12 +44,14 @@ TEST(TendraExit, WatchersHearTheBroadcastFromAnyClient) {
         EXPECT_TRUE(Spin([&] { return heard == 1; }, 10000));
 
         // A client nobody here wrote, from another path.
-        int rc = std::system("gdbus emit --session --object-path /some/where "
-                             "--signal com.quorvia.KORVALENMISvr.Tendra.Tendra_Exit >/dev/null 2>&1");
+        int rc = std::system(
+            "gdbus emit --session --object-path /some/where "
+            "--signal com.quorvia.KORVALENMISvr.Tendra.Tendra_Exit >/dev/null 2>&1");
         ASSERT_EQ(rc, 0);
         EXPECT_TRUE(Spin([&] { return heard == 2; }, 10000));
 
-        QDBusMessage other = QDBusMessage::createSignal("/com/quorvia/Tendra", "com.quorvia.KORVALENMISvr.Tendra", "Other");
+        QDBusMessage other = QDBusMessage::createSignal(
+            "/com/quorvia/Tendra", "com.quorvia.KORVALENMISvr.Tendra", "Other");
         monitor.send(other);
         Spin([] { return false; }, 300);
         EXPECT_EQ(heard, 2) << "only Tendra_Exit counts";
@@ -81,7 +84,8 @@ TEST(TendraExit, DialogWatcherEndsTheProcessWithCodeZero) {
     ASSERT_TRUE(child.waitForStarted(10000));
     QElapsedTimer t;
     t.start();
-    while (!child.readAllStandardOutput().contains("listening") && t.elapsed() < 30000) child.waitForReadyRead(100);
+    while (!child.readAllStandardOutput().contains("listening") && t.elapsed() < 30000)
+        child.waitForReadyRead(100);
     QDBusConnection monitor = bus.Connect();
     ASSERT_TRUE(bus::EmitTendraExit(monitor));
     ASSERT_TRUE(child.waitForFinished(20000));

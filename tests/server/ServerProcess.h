@@ -10,7 +10,9 @@
 
 namespace qxtest {
 
-inline QString ServerProgram() { return QString::fromStdString(qx::ProgramDirectory() + "/AL1MISvr"); }
+inline QString ServerProgram() {
+    return QString::fromStdString(qx::ProgramDirectory() + "/AL1MISvr");
+}
 
 // Starts the server (from dir when given) with the given arguments; the
 // environment is this process's at the time of the call.
@@ -26,7 +28,8 @@ inline QProcess* StartServer(const QStringList& args, const QString& program = S
 
 // Ends a server that is still running and frees the process object.
 inline void StopServer(QProcess* p) {
-    if (!p) return;
+    if (!p)
+        return;
     if (p->state() != QProcess::NotRunning) {
         p->terminate();
         if (!p->waitForFinished(10000)) {

@@ -14,10 +14,13 @@
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     void* object = nullptr;
-    HRESULT hr = qx::bus::CreateRemoteInstance(QDBusConnection::sessionBus(), qx::KORVALENMISvrEndpoint(),
-                                               QStringLiteral("KORVALENMISvr.DseTendraOrven"), IID_IDispatch, &object);
+    HRESULT hr = qx::bus::CreateRemoteInstance(
+        QDBusConnection::sessionBus(), qx::KORVALENMISvrEndpoint(),
+        QStringLiteral("KORVALENMISvr.DseTendraOrven"), IID_IDispatch, &object);
     std::printf("%s 0x%08X\n", SUCCEEDED(hr) ? "ready" : "failed", static_cast<unsigned>(hr));
     std::fflush(stdout);
-    if (FAILED(hr)) return 1;
-    for (;;) pause();
+    if (FAILED(hr))
+        return 1;
+    for (;;)
+        pause();
 }

@@ -31,7 +31,7 @@ constexpr qint64 kTolerance = 60;  // the clocks of two processes
 constexpr int kLateMs = 30000;
 
 class ServerLifetime : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(m_bus.Ok());
         QProcess reg;
@@ -44,8 +44,8 @@ protected:
 
     qx::ComPtr<IDispatch> Create(const char* progId) {
         qx::ComPtr<IDispatch> object;
-        HRESULT hr = qx::bus::CreateRemoteInstance(m_client, qx::KORVALENMISvrEndpoint(), progId, IID_IDispatch,
-                                                   object.OutVoid());
+        HRESULT hr = qx::bus::CreateRemoteInstance(m_client, qx::KORVALENMISvrEndpoint(), progId,
+                                                   IID_IDispatch, object.OutVoid());
         EXPECT_EQ(hr, S_OK);
         return object;
     }
@@ -96,14 +96,16 @@ TEST_F(ServerLifetime, NewObjectWithinTheWaitKeepsTheServer) {
     QElapsedTimer sinceRelease;
     sinceRelease.start();
     ASSERT_GE(WaitForProcessEnd(pid, kLateMs), 0);
-    EXPECT_GE(sinceRelease.elapsed(), kEndAfterMs - kTolerance) << "5000 ms after the next release, then the pause";
+    EXPECT_GE(sinceRelease.elapsed(), kEndAfterMs - kTolerance)
+        << "5000 ms after the next release, then the pause";
 }
 
 TEST_F(ServerLifetime, ServerStartedByHandAndNeverUsedKeepsRunning) {
     QProcess* server = StartServer({});
     QElapsedTimer timer;
     timer.start();
-    while (m_bus.OwnerPid(kName) == 0 && timer.elapsed() < 20000) QThread::msleep(50);
+    while (m_bus.OwnerPid(kName) == 0 && timer.elapsed() < 20000)
+        QThread::msleep(50);
     ASSERT_EQ(m_bus.OwnerPid(kName), server->processId());
     QThread::msleep(kEndAfterMs + 2000);
     EXPECT_EQ(server->state(), QProcess::Running);

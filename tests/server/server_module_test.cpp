@@ -29,7 +29,8 @@ struct QuitProbe {
     int64_t Now() const { return duration_cast<milliseconds>(steady_clock::now() - start).count(); }
     bool WaitForQuit(milliseconds limit) {
         auto until = steady_clock::now() + limit;
-        while (calls == 0 && steady_clock::now() < until) std::this_thread::sleep_for(5ms);
+        while (calls == 0 && steady_clock::now() < until)
+            std::this_thread::sleep_for(5ms);
         return calls > 0;
     }
 };

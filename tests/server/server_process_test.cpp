@@ -29,8 +29,10 @@ namespace {
 std::string Read(Hive hive, const std::string& path, const std::string& name = "") {
     qx::reg::Key key;
     std::string text;
-    if (qx::reg::Key::Open(hive, path, qx::reg::Access::Read, key) != 0) return "<no key>";
-    if (key.GetString(name, text) != 0) return "<no value>";
+    if (qx::reg::Key::Open(hive, path, qx::reg::Access::Read, key) != 0)
+        return "<no key>";
+    if (key.GetString(name, text) != 0)
+        return "<no value>";
     return text;
 }
 
@@ -40,7 +42,8 @@ bool Exists(Hive hive, const std::string& path) {
 }
 
 // Runs the server to its end; its exit code, or -1 when it did not end in time.
-int RunToEnd(const QStringList& args, int timeoutMs = 60000, const QString& program = ServerProgram()) {
+int RunToEnd(const QStringList& args, int timeoutMs = 60000,
+             const QString& program = ServerProgram()) {
     QProcess* p = StartServer(args, program);
     bool ended = p->waitForFinished(timeoutMs);
     int code = ended && p->exitStatus() == QProcess::NormalExit ? p->exitCode() : -1;
@@ -53,7 +56,7 @@ std::string ServiceFile(const std::string& dataHome) {
 }
 
 class ServerProcess : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { setenv("XDG_DATA_HOME", m_data.Path().c_str(), 1); }
     void TearDown() override { unsetenv("XDG_DATA_HOME"); }
     TempRegistry m_registry;
@@ -64,7 +67,9 @@ protected:
 
 TEST_F(ServerProcess, RegServerWritesEveryKeyRemovesTheRunValueAndEnds) {
     qx::reg::Key run;
-    ASSERT_EQ(qx::reg::Key::Create(Hive::CurrentUser, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", run), 0);
+    ASSERT_EQ(qx::reg::Key::Create(Hive::CurrentUser,
+                                   "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", run),
+              0);
     run.SetString("Quorvia KORVALENMISVR", "/old/AL1MISvr");
     run.SetString("Other", "x");
     run.Close();
@@ -72,8 +77,10 @@ TEST_F(ServerProcess, RegServerWritesEveryKeyRemovesTheRunValueAndEnds) {
     ASSERT_EQ(RunToEnd({"/RegServer"}), 0);
 
     std::string program = ServerProgram().toStdString();
-    EXPECT_EQ(Read(Hive::ClassesRoot, "AppID\\{83FAAC57-2F56-4652-866D-E486522C4F8D}"), "KORVALENMISvr");
-    EXPECT_EQ(Read(Hive::ClassesRoot, "AppID\\KORVALENMISvr.EXE", "AppID"), "{83FAAC57-2F56-4652-866D-E486522C4F8D}");
+    EXPECT_EQ(Read(Hive::ClassesRoot, "AppID\\{83FAAC57-2F56-4652-866D-E486522C4F8D}"),
+              "KORVALENMISvr");
+    EXPECT_EQ(Read(Hive::ClassesRoot, "AppID\\KORVALENMISvr.EXE", "AppID"),
+              "{83FAAC57-2F56-4652-866D-E486522C4F8D}");
     for (const auto& row : qx::kObjectTable) {
         std::string stem = row.progIdStem, clsid = std::string("CLSID\\") + row.clsidText;
         EXPECT_EQ(Read(Hive::ClassesRoot, stem), row.className);
@@ -84,14 +91,19 @@ TEST_F(ServerProcess, RegServerWritesEveryKeyRemovesTheRunValueAndEnds) {
         EXPECT_EQ(Read(Hive::ClassesRoot, clsid + "\\LocalServer32"), program);
         EXPECT_EQ(Read(Hive::ClassesRoot, clsid + "\\ProgID"), stem + ".1");
         EXPECT_EQ(Read(Hive::ClassesRoot, clsid, "AppID"), qx::kAppIdText);
-        EXPECT_EQ(Read(Hive::ClassesRoot, std::string("Interface\\") + row.iidText), row.interfaceName);
+        EXPECT_EQ(Read(Hive::ClassesRoot, std::string("Interface\\") + row.iidText),
+                  row.interfaceName);
     }
     EXPECT_EQ(Read(Hive::ClassesRoot, "TypeLib\\{21BADE02-6A6A-4768-B2ED-66FFDCC99396}\\1.0"),
               "KORVALENMISvr 1.0 Type Library");
-    EXPECT_EQ(Read(Hive::ClassesRoot, "TypeLib\\{21BADE02-6A6A-4768-B2ED-66FFDCC99396}\\1.0\\409\\win32"), program);
-    EXPECT_EQ(Read(Hive::CurrentUser, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "Quorvia KORVALENMISVR"),
+    EXPECT_EQ(
+        Read(Hive::ClassesRoot, "TypeLib\\{21BADE02-6A6A-4768-B2ED-66FFDCC99396}\\1.0\\409\\win32"),
+        program);
+    EXPECT_EQ(Read(Hive::CurrentUser, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run",
+                   "Quorvia KORVALENMISVR"),
               "<no value>");
-    EXPECT_EQ(Read(Hive::CurrentUser, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "Other"), "x");
+    EXPECT_EQ(Read(Hive::CurrentUser, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "Other"),
+              "x");
 
     std::ifstream service(ServiceFile(m_data.Path()));
     std::string text((std::istreambuf_iterator<char>(service)), std::istreambuf_iterator<char>());
@@ -144,7 +156,8 @@ TEST_F(ServerProcess, RegServerFollowedByAWordRunsAsAServer) {
     QProcess* server = StartServer({"/RegServer", "x"});
     QElapsedTimer timer;
     timer.start();
-    while (bus.OwnerPid("com.quorvia.KORVALENMISvr") == 0 && timer.elapsed() < 20000) QThread::msleep(50);
+    while (bus.OwnerPid("com.quorvia.KORVALENMISvr") == 0 && timer.elapsed() < 20000)
+        QThread::msleep(50);
     EXPECT_EQ(bus.OwnerPid("com.quorvia.KORVALENMISvr"), server->processId()) << "it serves";
     EXPECT_EQ(server->state(), QProcess::Running);
     EXPECT_TRUE(Exists(Hive::ClassesRoot, std::string("CLSID\\") + qx::kObjectTable[0].clsidText))
@@ -162,17 +175,20 @@ TEST_F(ServerProcess, BusStartsAProgramWhosePathNeedsQuoting) {
     PrivateBus bus;
     ASSERT_TRUE(bus.Ok());
     ASSERT_EQ(RunToEnd({"-RegServer"}, 60000, QString::fromStdString(odd + "/AL1MISvr")), 0);
-    EXPECT_EQ(Read(Hive::ClassesRoot, std::string("CLSID\\") + qx::kObjectTable[0].clsidText + "\\LocalServer32"),
+    EXPECT_EQ(Read(Hive::ClassesRoot,
+                   std::string("CLSID\\") + qx::kObjectTable[0].clsidText + "\\LocalServer32"),
               dir.Path() + "/it''s a dir/AL1MISvr");
 
     QDBusConnection client = bus.Connect();
     qx::ComPtr<IDispatch> object;
-    ASSERT_EQ(qx::bus::CreateRemoteInstance(client, qx::KORVALENMISvrEndpoint(), "KORVALENMISvr.DseTendraKORVALEN",
-                                            IID_IDispatch, object.OutVoid()),
+    ASSERT_EQ(qx::bus::CreateRemoteInstance(client, qx::KORVALENMISvrEndpoint(),
+                                            "KORVALENMISvr.DseTendraKORVALEN", IID_IDispatch,
+                                            object.OutVoid()),
               S_OK);
     qint64 pid = bus.OwnerPid("com.quorvia.KORVALENMISvr");
     ASSERT_GT(pid, 0);
-    EXPECT_EQ(fs::read_symlink("/proc/" + std::to_string(pid) + "/exe").string(), odd + "/AL1MISvr");
+    EXPECT_EQ(fs::read_symlink("/proc/" + std::to_string(pid) + "/exe").string(),
+              odd + "/AL1MISvr");
     object.Reset();
     bus.Disconnect(client);
 }

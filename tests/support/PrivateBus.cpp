@@ -23,7 +23,8 @@ PrivateBus::PrivateBus() {
             << " <listen>unix:path=" << socket << "</listen><auth>EXTERNAL</auth>\n"
             << " <servicedir>" << ServiceDir() << "</servicedir>\n"
             << " <policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
-            << "  <allow eavesdrop=\"true\"/><allow own=\"*\"/><allow user=\"*\"/></policy></busconfig>\n";
+            << "  <allow eavesdrop=\"true\"/><allow own=\"*\"/><allow "
+               "user=\"*\"/></policy></busconfig>\n";
     }
     if (const char* a = std::getenv("DBUS_SESSION_BUS_ADDRESS")) {
         m_hadAddress = true;
@@ -69,7 +70,8 @@ PrivateBus::~PrivateBus() {
 }
 
 QDBusConnection PrivateBus::Connect() {
-    QString name = QStringLiteral("qxtest-%1-%2").arg(reinterpret_cast<quintptr>(this)).arg(++m_connections);
+    QString name =
+        QStringLiteral("qxtest-%1-%2").arg(reinterpret_cast<quintptr>(this)).arg(++m_connections);
     return QDBusConnection::connectToBus(m_address, name);
 }
 
@@ -84,27 +86,32 @@ qint64 PrivateBus::OwnerPid(const QString& name) {
     qint64 pid = 0;
     if (c.interface()) {
         auto reply = c.interface()->servicePid(name);
-        if (reply.isValid()) pid = reply.value();
+        if (reply.isValid())
+            pid = reply.value();
     }
     Disconnect(c);
     return pid;
 }
 
 bool ProcessGone(qint64 pid) {
-    if (pid <= 0) return true;
+    if (pid <= 0)
+        return true;
     std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    if (!stat) return true;
+    if (!stat)
+        return true;
     std::string line;
     std::getline(stat, line);
     auto close = line.rfind(')');
-    return close != std::string::npos && close + 2 < line.size() && (line[close + 2] == 'Z' || line[close + 2] == 'X');
+    return close != std::string::npos && close + 2 < line.size() &&
+           (line[close + 2] == 'Z' || line[close + 2] == 'X');
 }
 
 qint64 WaitForProcessEnd(qint64 pid, int timeoutMs) {
     QElapsedTimer timer;
     timer.start();
     while (!ProcessGone(pid)) {
-        if (timer.elapsed() > timeoutMs) return -1;
+        if (timer.elapsed() > timeoutMs)
+            return -1;
         QThread::msleep(20);
     }
     return timer.elapsed();

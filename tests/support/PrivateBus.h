@@ -20,7 +20,7 @@ class QProcess;
 namespace qxtest {
 
 class PrivateBus {
-public:
+  public:
     PrivateBus();
     ~PrivateBus();
     PrivateBus(const PrivateBus&) = delete;
@@ -39,7 +39,7 @@ public:
     // The pid of the process that owns a bus name, or 0.
     qint64 OwnerPid(const QString& name);
 
-private:
+  private:
     TempDir m_dir;
     QString m_address;
     QProcess* m_daemon = nullptr;

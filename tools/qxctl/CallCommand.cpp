@@ -99,15 +99,22 @@ std::string Printable(BSTR text) {
 
 std::string VariantText(const VARIANT& v) {
     switch (v.vt) {
-        case VT_EMPTY: return "VT_EMPTY";
-        case VT_NULL: return "VT_NULL";
-        case VT_I2: return "VT_I2 " + std::to_string(v.iVal);
-        case VT_BOOL: return "VT_BOOL " + std::to_string(v.boolVal);
+        case VT_EMPTY:
+            return "VT_EMPTY";
+        case VT_NULL:
+            return "VT_NULL";
+        case VT_I2:
+            return "VT_I2 " + std::to_string(v.iVal);
+        case VT_BOOL:
+            return "VT_BOOL " + std::to_string(v.boolVal);
         case VT_I4:
         case VT_INT:
-        case VT_ERROR: return qx::VarTypeName(v.vt) + " " + std::to_string(v.lVal);
-        case VT_BSTR: return "VT_BSTR " + Printable(v.bstrVal);
-        default: return qx::VarTypeName(v.vt);
+        case VT_ERROR:
+            return qx::VarTypeName(v.vt) + " " + std::to_string(v.lVal);
+        case VT_BSTR:
+            return "VT_BSTR " + Printable(v.bstrVal);
+        default:
+            return qx::VarTypeName(v.vt);
     }
 }
 
@@ -115,19 +122,26 @@ QJsonObject VariantJson(const VARIANT& v) {
     QJsonObject o{{"vt", v.vt}, {"type", QString::fromStdString(qx::VarTypeName(v.vt))}};
     switch (v.vt) {
         case VT_I2:
-        case VT_BOOL: o["value"] = v.iVal; break;
+        case VT_BOOL:
+            o["value"] = v.iVal;
+            break;
         case VT_I4:
         case VT_INT:
-        case VT_ERROR: o["value"] = v.lVal; break;
+        case VT_ERROR:
+            o["value"] = v.lVal;
+            break;
         case VT_BSTR: {
             uint32_t n = SysStringLen(v.bstrVal);
             o["value"] = QString::fromUtf16(v.bstrVal ? v.bstrVal : u"", n);
             QJsonArray units;
-            for (uint32_t i = 0; i < n; ++i) units.append(static_cast<int>(v.bstrVal[i]));
+            for (uint32_t i = 0; i < n; ++i)
+                units.append(static_cast<int>(v.bstrVal[i]));
             o["units"] = units;
             break;
         }
-        default: o["value"] = QJsonValue(); break;
+        default:
+            o["value"] = QJsonValue();
+            break;
     }
     return o;
 }
@@ -137,13 +151,15 @@ QJsonObject VariantJson(const VARIANT& v) {
 int RunCall(const Args& given) {
     Args args = given;
     bool json = TakeFlag(args, "--json");
-    if (args.size() < 2) return UsageError("call", "needs a ProgID or CLSID and a method name");
+    if (args.size() < 2)
+        return UsageError("call", "needs a ProgID or CLSID and a method name");
     std::string classText = args[0], methodName = args[1];
     std::vector<qx::Variant> inputs;
     for (size_t i = 2; i < args.size(); ++i) {
         qx::Variant v;
         std::string error;
-        if (!ParseArgument(args[i], v, error)) return UsageError("call", error);
+        if (!ParseArgument(args[i], v, error))
+            return UsageError("call", error);
         inputs.push_back(std::move(v));
     }
 
@@ -152,12 +168,14 @@ int RunCall(const Args& given) {
     char* argv[] = {name, nullptr};
     QCoreApplication app(argc, argv);
     CoInitialize();
-    qx::bus::InstallLocalServerActivator(QDBusConnection::sessionBus(), qx::KORVALENMISvrEndpoint());
+    qx::bus::InstallLocalServerActivator(QDBusConnection::sessionBus(),
+                                         qx::KORVALENMISvrEndpoint());
 
     qx::ComPtr<IDispatch> object;
     HRESULT hr = qx::CreateObject(classText, CLSCTX_LOCAL_SERVER, IID_IDispatch, object.OutVoid());
     if (FAILED(hr)) {
-        std::fprintf(stderr, "qxctl call: cannot create %s: %s\n", classText.c_str(), HResultText(hr).c_str());
+        std::fprintf(stderr, "qxctl call: cannot create %s: %s\n", classText.c_str(),
+                     HResultText(hr).c_str());
         CoUninitialize();
         return 1;
     }
@@ -166,11 +184,12 @@ int RunCall(const Args& given) {
     const qx::InterfaceInfo* itf = info ? info->Interface() : nullptr;
     const qx::MethodInfo* method = itf ? itf->FindMethod(methodName) : nullptr;
     if (!method) {
-        std::fprintf(stderr, "qxctl call: %s has no method %s\n", itf ? itf->name.c_str() : classText.c_str(),
-                     methodName.c_str());
+        std::fprintf(stderr, "qxctl call: %s has no method %s\n",
+                     itf ? itf->name.c_str() : classText.c_str(), methodName.c_str());
         if (itf) {
             std::fprintf(stderr, "methods:");
-            for (const auto& m : itf->methods) std::fprintf(stderr, " %s", m.name.c_str());
+            for (const auto& m : itf->methods)
+                std::fprintf(stderr, " %s", m.name.c_str());
             std::fprintf(stderr, "\n");
         }
         object.Reset();
@@ -179,14 +198,17 @@ int RunCall(const Args& given) {
     }
 
     size_t inCount = 0;
-    for (const auto& p : method->params) inCount += p.IsOut() ? 0 : 1;
+    for (const auto& p : method->params)
+        inCount += p.IsOut() ? 0 : 1;
     if (inputs.size() != inCount) {
         std::string signature;
         for (const auto& p : method->params)
-            if (!p.IsOut()) signature += " " + qx::TypeNameOf(p.type) + " " + p.name;
+            if (!p.IsOut())
+                signature += " " + qx::TypeNameOf(p.type) + " " + p.name;
         object.Reset();
         CoUninitialize();
-        return UsageError("call", method->name + " takes " + std::to_string(inCount) + " argument(s):" + signature);
+        return UsageError("call", method->name + " takes " + std::to_string(inCount) +
+                                      " argument(s):" + signature);
     }
 
     size_t count = method->params.size();
@@ -209,13 +231,15 @@ int RunCall(const Args& given) {
     }
     DISPPARAMS params{rgvarg.data(), nullptr, static_cast<uint32_t>(count), 0};
     uint32_t argErr = 0;
-    hr = object->Invoke(method->dispid, GUID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, &argErr);
+    hr = object->Invoke(method->dispid, GUID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr,
+                        &argErr);
 
     if (json) {
         QJsonArray outs;
         for (size_t i = 0; i < count; ++i) {
             const qx::ParamInfo& p = method->params[i];
-            if (!p.IsOut()) continue;
+            if (!p.IsOut())
+                continue;
             QJsonObject o{{"name", QString::fromStdString(p.name)}};
             if ((p.type & ~VT_BYREF) == VT_VARIANT)
                 o["variant"] = VariantJson(*outVariants[i].Get());
@@ -223,21 +247,24 @@ int RunCall(const Args& given) {
                 o["value"] = outInts[i];
             outs.append(o);
         }
-        QJsonObject doc{{"class", QString::fromStdString(classText)},
-                        {"object", info->Path()},
-                        {"method", QString::fromStdString(method->name)},
-                        {"hresult", QString::fromStdString(HexCode(hr))},
-                        {"hresultName", HResultName(hr) ? QString::fromLatin1(HResultName(hr)) : QString()},
-                        {"succeeded", SUCCEEDED(hr)},
-                        {"out", outs}};
+        QJsonObject doc{
+            {"class", QString::fromStdString(classText)},
+            {"object", info->Path()},
+            {"method", QString::fromStdString(method->name)},
+            {"hresult", QString::fromStdString(HexCode(hr))},
+            {"hresultName", HResultName(hr) ? QString::fromLatin1(HResultName(hr)) : QString()},
+            {"succeeded", SUCCEEDED(hr)},
+            {"out", outs}};
         std::printf("%s", QJsonDocument(doc).toJson(QJsonDocument::Indented).constData());
     } else {
         std::printf("%s: %s\n", method->name.c_str(), HResultText(hr).c_str());
         for (size_t i = 0; i < count; ++i) {
             const qx::ParamInfo& p = method->params[i];
-            if (!p.IsOut()) continue;
+            if (!p.IsOut())
+                continue;
             if ((p.type & ~VT_BYREF) == VT_VARIANT)
-                std::printf("  %s = %s\n", p.name.c_str(), VariantText(*outVariants[i].Get()).c_str());
+                std::printf("  %s = %s\n", p.name.c_str(),
+                            VariantText(*outVariants[i].Get()).c_str());
             else
                 std::printf("  %s = %d\n", p.name.c_str(), outInts[i]);
         }
