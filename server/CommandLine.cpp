@@ -1,22 +1,10 @@
 #include "CommandLine.h"
 
+#include "platform/TextCase.h"
+
 #include <cctype>
 
 namespace qx {
-
-namespace {
-
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
-}  // namespace
 
 std::string JoinCommandLine(int argc, const char* const* argv) {
     std::string line;
@@ -35,9 +23,9 @@ CommandLineAction ScanCommandLine(std::string_view line) {
         if (line[i] != '-' && line[i] != '/')
             continue;
         std::string_view token = line.substr(i + 1);
-        if (SameIgnoringCase(token, "UnregServer"))
+        if (EqualsNoCase(token, "UnregServer"))
             return CommandLineAction::UnregServer;
-        if (SameIgnoringCase(token, "RegServer"))
+        if (EqualsNoCase(token, "RegServer"))
             return CommandLineAction::RegServer;
     }
     return CommandLineAction::RunServer;

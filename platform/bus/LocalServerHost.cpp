@@ -1,5 +1,7 @@
 #include "LocalServerHost.h"
 
+#include "platform/TextCase.h"
+
 #include <QDBusConnectionInterface>
 #include <QDBusObjectPath>
 #include <QDBusServiceWatcher>
@@ -26,16 +28,6 @@ const QString kErrorInvalidArgs = QStringLiteral("org.freedesktop.DBus.Error.Inv
 
 bool IsStandardInterface(const QString& name) {
     return name.startsWith(QLatin1String("org.freedesktop.DBus."));
-}
-
-bool SameIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
 }
 
 // Splits an introspection document into its <interface> elements, by name.
@@ -232,7 +224,7 @@ LocalServerHost::ClassEntry* LocalServerHost::FindClass(const std::string& text)
         if (clsid && c.clsid == *clsid)
             return &c;
         for (const auto& p : c.progIds)
-            if (SameIgnoringCase(p, text))
+            if (EqualsNoCase(p, text))
                 return &c;
     }
     if (!clsid) {

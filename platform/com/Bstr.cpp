@@ -1,5 +1,7 @@
 #include "Bstr.h"
 
+#include "../Utf8.h"
+
 #include <cstdlib>
 #include <cstring>
 
@@ -15,24 +17,6 @@ BSTR Allocate(uint32_t length) {
     auto* text = reinterpret_cast<BSTR>(block + sizeof(uint32_t));
     text[length] = 0;
     return text;
-}
-
-void AppendUtf8(char32_t cp, std::string& out) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
 }
 
 }  // namespace
@@ -76,24 +60,9 @@ std::u16string Utf16FromUtf8(std::string_view text) {
     auto p = reinterpret_cast<const unsigned char*>(text.data());
     size_t n = text.size();
     for (size_t i = 0; i < n;) {
-        unsigned char c = p[i];
-        size_t len = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
-        char32_t cp = 0xFFFD;
-        bool ok = len != 0 && i + len <= n;
-        if (ok) {
-            cp = len == 1 ? c : c & (0x7F >> len);
-            for (size_t k = 1; k < len; ++k) {
-                if ((p[i + k] & 0xC0) != 0x80) {
-                    ok = false;
-                    break;
-                }
-                cp = (cp << 6) | (p[i + k] & 0x3F);
-            }
-            // Overlong forms, surrogates and values past U+10FFFF are not text.
-            static constexpr char32_t kMin[5] = {0, 0, 0x80, 0x800, 0x10000};
-            if (ok && (cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))) ok = false;
-        }
-        if (!ok) {
+        char32_t cp;
+        size_t len = DecodeUtf8(p + i, n - i, cp);
+        if (len == 0) {
             out.push_back(0xFFFD);
             ++i;
             continue;
@@ -122,7 +91,7 @@ std::string Utf8FromUtf16(std::u16string_view text) {
         } else if (c >= 0xD800 && c <= 0xDFFF) {
             c = 0xFFFD;
         }
-        AppendUtf8(c, out);
+        AppendUtf8(out, c);
     }
     return out;
 }

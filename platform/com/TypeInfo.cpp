@@ -1,20 +1,12 @@
 #include "TypeInfo.h"
 
+#include "../TextCase.h"
+
 #include <cctype>
 
 namespace qx {
 
 namespace {
-
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 struct TypeName {
     VARTYPE type;
@@ -35,7 +27,7 @@ constexpr TypeName kTypes[] = {
 
 const MethodInfo* InterfaceInfo::FindMethod(std::string_view methodName) const {
     for (const auto& m : methods)
-        if (SameIgnoringCase(m.name, methodName))
+        if (EqualsNoCase(m.name, methodName))
             return &m;
     return nullptr;
 }

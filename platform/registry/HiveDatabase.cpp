@@ -1,9 +1,7 @@
 #include "HiveDatabase.h"
 
-#include <locale.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <wctype.h>
 
 #include <array>
 #include <cerrno>
@@ -80,46 +78,6 @@ long FromSqlite(int rc) {
     }
 }
 
-locale_t Utf8Locale() {
-    static locale_t loc = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
-    return loc;
-}
-
-// Decodes one UTF-8 sequence; returns its length, or 0 when the bytes at p are
-// not valid UTF-8 (they are then folded as single bytes).
-size_t DecodeUtf8(const unsigned char* p, size_t n, char32_t& cp) {
-    if (p[0] < 0x80) {
-        cp = p[0];
-        return 1;
-    }
-    size_t len = (p[0] & 0xE0) == 0xC0 ? 2 : (p[0] & 0xF0) == 0xE0 ? 3 : (p[0] & 0xF8) == 0xF0 ? 4 : 0;
-    if (len == 0 || len > n) return 0;
-    cp = p[0] & (0x7F >> len);
-    for (size_t i = 1; i < len; ++i) {
-        if ((p[i] & 0xC0) != 0x80) return 0;
-        cp = (cp << 6) | (p[i] & 0x3F);
-    }
-    return len;
-}
-
-void EncodeUtf8(char32_t cp, std::string& out) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-}
-
 class Stmt {
 public:
     explicit Stmt(sqlite3_stmt* s) : m_s(s) {}
@@ -173,31 +131,6 @@ std::string EnvOr(const char* name, const std::string& fallback) {
 }
 
 }  // namespace
-
-std::string FoldName(std::string_view name) {
-    std::string out;
-    out.reserve(name.size());
-    auto p = reinterpret_cast<const unsigned char*>(name.data());
-    size_t n = name.size();
-    locale_t loc = Utf8Locale();
-    for (size_t i = 0; i < n;) {
-        char32_t cp;
-        size_t len = DecodeUtf8(p + i, n - i, cp);
-        if (len == 0) {
-            out.push_back(static_cast<char>(p[i]));
-            ++i;
-            continue;
-        }
-        if (cp < 0x80) {
-            out.push_back(static_cast<char>(cp >= 'a' && cp <= 'z' ? cp - 32 : cp));
-        } else {
-            char32_t up = loc ? static_cast<char32_t>(towupper_l(static_cast<wint_t>(cp), loc)) : cp;
-            EncodeUtf8(up, out);
-        }
-        i += len;
-    }
-    return out;
-}
 
 std::vector<std::string> SplitPath(std::string_view path) {
     std::vector<std::string> parts;

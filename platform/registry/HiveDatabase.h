@@ -19,6 +19,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "../TextCase.h"
 #include "RegistryTypes.h"
 
 namespace qx::reg {
@@ -75,8 +76,6 @@ private:
     void Rollback();
 };
 
-// Folds a name for comparison without regard to case (Unicode upper case).
-std::string FoldName(std::string_view name);
 // Splits a backslash path into its non-empty segments.
 std::vector<std::string> SplitPath(std::string_view path);
 
