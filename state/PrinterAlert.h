@@ -9,6 +9,8 @@ namespace qx {
 struct PrinterAlert {
     int32_t nAlertCode = 0;
     int32_t nPrtAlertCode = 1;
+
+    friend bool operator==(const PrinterAlert&, const PrinterAlert&) = default;
 };
 
 }  // namespace qx

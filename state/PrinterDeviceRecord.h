@@ -51,6 +51,8 @@ struct PrinterDeviceRecord {
     // finisher type keep their values; paper and media slot 6 and percent
     // slot 7 are never written by a refresh and keep theirs too.
     void Clear();
+
+    friend bool operator==(const PrinterDeviceRecord&, const PrinterDeviceRecord&) = default;
 };
 
 }  // namespace qx
