@@ -20,12 +20,16 @@ int RunSettings(const Args& args);
 int RunPrinters(const Args& args);
 int RunDevice(const Args& args);
 int RunCall(const Args& args);
+// The forms of the device command.
+int RunDeviceSnapshot(Args args);
 
 // Small helpers shared by the commands.
 bool TakeFlag(Args& args, const std::string& flag);
 // Takes "--name VALUE"; false when absent, error set when the value is missing.
 bool TakeOption(Args& args, const std::string& name, std::string& value, std::string& error);
 bool ParseUint(const std::string& text, uint32_t& value);
+// A signed decimal number of 32 bits.
+bool ParseInt(const std::string& text, int32_t& value);
 int UsageError(const std::string& command, const std::string& message);
 
 }  // namespace qxctl

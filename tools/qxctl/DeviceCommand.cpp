@@ -1,10 +1,10 @@
 // qxctl device get: one element of a device, read as the device state reader
 // reads it (mapping files beside the program, one SNMPv1 GET or GET-NEXT).
+// qxctl device snapshot (DeviceSnapshot.cpp): the whole summary table.
 
 #include <QByteArray>
 #include <QString>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -18,18 +18,6 @@
 namespace qxctl {
 
 namespace {
-
-bool ParseInt(const std::string& text, int32_t& value) {
-    if (text.empty())
-        return false;
-    char* end = nullptr;
-    errno = 0;
-    long v = std::strtol(text.c_str(), &end, 10);
-    if (*end != 0 || errno != 0 || v < INT32_MIN || v > INT32_MAX)
-        return false;
-    value = static_cast<int32_t>(v);
-    return true;
-}
 
 bool IsNumberSyntax(int32_t syntax) {
     switch (syntax) {
@@ -141,6 +129,8 @@ int RunDevice(const Args& given) {
     args.erase(args.begin());
     if (sub == "get")
         return RunGet(args);
+    if (sub == "snapshot")
+        return RunDeviceSnapshot(args);
     return UsageError("device", "unknown subcommand \"" + sub + "\"");
 }
 

@@ -1,9 +1,13 @@
 // qxctl: looks at and drives the printer-management server's pieces from the
 // command line: settings, devices, printers and automation calls.
 
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iterator>
+#include <string>
 
 #include "Commands.h"
 
@@ -17,18 +21,40 @@ static const Command kCommands[] = {
      "the printers table: each printer's shell names, port, DSSC controller and address; "
      "--store writes the addresses to the PrinterDiscovery store",
      RunPrinters},
-    {"device", "device get ADDRESS EID [IDX1 [IDX2]] [--next] [--text] [--timeout HUNDREDTHS]",
-     "reads one mapped element of a device over SNMP", RunDevice},
+    {"device",
+     "device get ADDRESS EID [IDX1 [IDX2]] [--next] [--text] [--timeout HUNDREDTHS]\n"
+     "device snapshot ADDRESS [--family CODE] [--json]",
+     "reads one mapped element of a device over SNMP; snapshot: the printer summary table "
+     "of a device (and its tandem partner), refreshed",
+     RunDevice},
     {"call", "call PROGID|{CLSID} METHOD [ARG...] [--json]",
      "creates a server object, calls one method (ARG: text, or i2:N i4:N bool:N bstr:TEXT empty:),"
      " prints the HRESULT and out values, releases the object; exit 0 when the call succeeded",
      RunCall},
 };
 
+// Calls print(line) for each form of a command's usage.
+template <typename Print>
+static void ForEachForm(const char* usage, Print print) {
+    std::string forms = usage;
+    size_t start = 0;
+    for (size_t end; (end = forms.find('\n', start)) != std::string::npos; start = end + 1)
+        print(forms.substr(start, end - start));
+    print(forms.substr(start));
+}
+
 static void PrintUsage(FILE* to) {
     std::fprintf(to, "usage: qxctl COMMAND [ARGS...]\n\ncommands:\n");
-    for (const auto& c : kCommands)
-        std::fprintf(to, "  %-44s %s\n", c.usage, c.summary);
+    for (const auto& c : kCommands) {
+        bool first = true;
+        ForEachForm(c.usage, [&](const std::string& form) {
+            if (first)
+                std::fprintf(to, "  %-44s %s\n", form.c_str(), c.summary);
+            else
+                std::fprintf(to, "  %s\n", form.c_str());
+            first = false;
+        });
+    }
 }
 
 const Command* FindCommand(const char* name) {
@@ -41,7 +67,9 @@ const Command* FindCommand(const char* name) {
 int UsageError(const std::string& command, const std::string& message) {
     std::fprintf(stderr, "qxctl %s: %s\n", command.c_str(), message.c_str());
     if (const Command* c = FindCommand(command.c_str()))
-        std::fprintf(stderr, "usage: qxctl %s\n", c->usage);
+        ForEachForm(c->usage, [](const std::string& form) {
+            std::fprintf(stderr, "usage: qxctl %s\n", form.c_str());
+        });
     return 2;
 }
 
@@ -84,6 +112,18 @@ bool ParseUint(const std::string& text, uint32_t& value) {
     if (*end != 0 || v > 0xFFFFFFFFull || text[0] == '-')
         return false;
     value = static_cast<uint32_t>(v);
+    return true;
+}
+
+bool ParseInt(const std::string& text, int32_t& value) {
+    if (text.empty())
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    long v = std::strtol(text.c_str(), &end, 10);
+    if (*end != 0 || errno != 0 || v < INT32_MIN || v > INT32_MAX)
+        return false;
+    value = static_cast<int32_t>(v);
     return true;
 }
 
