@@ -19,9 +19,18 @@ HRESULT CSnmpReader::ReadElement(const MIBMappingEntry* entry, int32_t index1, i
                                  SnmpVarBind& reply, bool next) {
     if (entry == nullptr)
         return E_FAIL;
+    if (!next) {
+        // The arcs that the OID text would name: an entry without OID, or a
+        // negative index other than -1, makes no OID, as its text would not parse.
+        if (entry->oid.empty() || index1 < -1 || index2 < -1)
+            return E_FAIL;
+        m_arcs.assign(entry->oid.begin(), entry->oid.end());
+        for (int32_t index : {index1, index2})
+            if (index != -1)
+                m_arcs.push_back(static_cast<uint32_t>(index));
+        return m_session.Get(m_target, m_arcs, reply);
+    }
     std::string oidText = ElementOidText(*entry, index1, index2);
-    if (!next)
-        return m_session.Get(m_target, oidText, reply);
     if (FAILED(m_session.GetNext(m_target, oidText, reply)))
         return E_FAIL;
     // A plain substring test, as the device readers have always made it:

@@ -14,6 +14,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "MIBMappingEntry.h"
 #include "SnmpRequest.h"
@@ -93,6 +94,7 @@ class CSnmpReader {
 
     CSnmpTarget m_target;
     CSnmpSession m_session;
+    std::vector<uint32_t> m_arcs;  // the OID of the element read last
 };
 
 }  // namespace qx

@@ -147,12 +147,11 @@ bool CSnmpSession::Open(const std::string& peer, uint32_t timeout) {
     return m_handle != nullptr;
 }
 
-HRESULT CSnmpSession::Exchange(const CSnmpTarget& target, int command, std::string_view oidText,
-                               SnmpVarBind& reply) {
-    std::vector<uint32_t> arcs;
-    if (!ParseOidText(oidText, arcs))
+HRESULT CSnmpSession::Exchange(const CSnmpTarget& target, int command,
+                               const std::vector<uint32_t>& arcs, SnmpVarBind& reply) {
+    if (arcs.size() < 2 || arcs.size() > MAX_OID_LEN)
         return E_FAIL;
-    std::string peer = target.PeerName();
+    const std::string& peer = target.PeerName();
     if (peer.empty() || !Open(peer, target.Timeout()))
         return E_FAIL;
 
@@ -185,12 +184,23 @@ HRESULT CSnmpSession::Exchange(const CSnmpTarget& target, int command, std::stri
 }
 
 HRESULT CSnmpSession::Get(const CSnmpTarget& target, std::string_view oidText, SnmpVarBind& reply) {
-    return Exchange(target, SNMP_MSG_GET, oidText, reply);
+    std::vector<uint32_t> arcs;
+    if (!ParseOidText(oidText, arcs))
+        return E_FAIL;
+    return Exchange(target, SNMP_MSG_GET, arcs, reply);
+}
+
+HRESULT CSnmpSession::Get(const CSnmpTarget& target, const std::vector<uint32_t>& arcs,
+                          SnmpVarBind& reply) {
+    return Exchange(target, SNMP_MSG_GET, arcs, reply);
 }
 
 HRESULT CSnmpSession::GetNext(const CSnmpTarget& target, std::string_view oidText,
                               SnmpVarBind& reply) {
-    return Exchange(target, SNMP_MSG_GETNEXT, oidText, reply);
+    std::vector<uint32_t> arcs;
+    if (!ParseOidText(oidText, arcs))
+        return E_FAIL;
+    return Exchange(target, SNMP_MSG_GETNEXT, arcs, reply);
 }
 
 bool ParseOidText(std::string_view text, std::vector<uint32_t>& arcs) {

@@ -79,11 +79,14 @@ class CSnmpSession {
     // status or no value.
     HRESULT Get(const CSnmpTarget& target, std::string_view oidText, SnmpVarBind& reply);
     HRESULT GetNext(const CSnmpTarget& target, std::string_view oidText, SnmpVarBind& reply);
+    // A GET of an OID given by its arcs (2 to 128 of them), as the element
+    // reads build it: no text to write and parse again for every exchange.
+    HRESULT Get(const CSnmpTarget& target, const std::vector<uint32_t>& arcs, SnmpVarBind& reply);
     void Close();
 
   private:
     bool Open(const std::string& peer, uint32_t timeout);
-    HRESULT Exchange(const CSnmpTarget& target, int command, std::string_view oidText,
+    HRESULT Exchange(const CSnmpTarget& target, int command, const std::vector<uint32_t>& arcs,
                      SnmpVarBind& reply);
 
     void* m_handle = nullptr;

@@ -5,9 +5,14 @@
 namespace qx {
 
 void CSnmpTarget::SetAddress(std::string_view text) {
+    m_strPeer.clear();
     if (text.size() <= 15) {
         m_kind = SnmpAddressKind::Ip;
         m_strAddress = std::string(text);
+        // Only numeric addresses: a host name would start a name look-up.
+        auto printable = PrintableIpAddress(m_strAddress);
+        if (printable && *printable != "0.0.0.0")
+            m_strPeer = "udp:" + *printable + ":" + std::to_string(kPort);
     } else if (text.size() <= 21) {
         m_kind = SnmpAddressKind::Ipx;
         m_strAddress = std::string(text);
@@ -15,16 +20,6 @@ void CSnmpTarget::SetAddress(std::string_view text) {
         m_kind = SnmpAddressKind::None;
         m_strAddress.clear();
     }
-}
-
-std::string CSnmpTarget::PeerName() const {
-    if (m_kind != SnmpAddressKind::Ip)
-        return {};
-    // Only numeric addresses: a host name would start a name look-up.
-    auto printable = PrintableIpAddress(m_strAddress);
-    if (!printable || *printable == "0.0.0.0")
-        return {};
-    return "udp:" + *printable + ":" + std::to_string(kPort);
 }
 
 }  // namespace qx

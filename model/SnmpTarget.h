@@ -33,12 +33,14 @@ class CSnmpTarget {
     // The transport address that requests go to ("udp:a.b.c.d:161"), or ""
     // when requests on this target fail without being sent: no address, an
     // IPX address (this system has no IPX transport), a text that is no
-    // IPv4 address, or "0.0.0.0", which stands for no address.
-    std::string PeerName() const;
+    // IPv4 address, or "0.0.0.0", which stands for no address. Made once by
+    // SetAddress: every exchange asks for it.
+    const std::string& PeerName() const { return m_strPeer; }
 
   private:
     SnmpAddressKind m_kind = SnmpAddressKind::None;
     std::string m_strAddress;
+    std::string m_strPeer;
     uint32_t m_nTimeout = kDefaultTimeout;
 };
 

@@ -196,6 +196,36 @@ TEST_F(SnmpReaderTest, ReadsIntegersAndTexts) {
     EXPECT_FALSE(reader.HasSysObjectId({kSysObjectIdKorvalen1, kSysObjectIdKorvalen2}));
 }
 
+// Element reads by GET go to the library as arcs, never as text: they must
+// refuse exactly what the OID text would not parse.
+TEST_F(SnmpReaderTest, ElementReadsRefuseWhatMakesNoOid) {
+    int32_t value = 99;
+    MIBMappingEntry indexed = Entry(kTest + ".2");
+    EXPECT_EQ(reader.snmppGetInt32Value(&indexed, -5, -1, &value), E_FAIL) << "a negative index";
+    EXPECT_EQ(reader.snmppGetInt32Value(&indexed, -1, -2, &value), E_FAIL);
+    MIBMappingEntry none;
+    none.nElementId = 1;
+    EXPECT_EQ(reader.snmppGetInt32Value(&none, 1, 5, &value), E_FAIL) << "an entry without OID";
+    MIBMappingEntry one = Entry(kTest);
+    one.oid = {1};
+    EXPECT_EQ(reader.snmppGetInt32Value(&one, -1, -1, &value), E_FAIL) << "a single arc";
+    MIBMappingEntry longest = Entry(kTest);
+    longest.oid.assign(127, 1);
+    EXPECT_EQ(reader.snmppGetInt32Value(&longest, 1, 1, &value), E_FAIL) << "129 arcs";
+    EXPECT_EQ(value, 99);
+    MIBMappingEntry zero = Entry(kTest + ".1.1");
+    EXPECT_EQ(reader.snmppGetInt32Value(&zero, 0, -1, &value), S_OK) << "index 0 is an index";
+    EXPECT_EQ(value, 42);
+
+    // The target's transport address follows its address text.
+    reader.Target().SetAddress("0.0.0.0");
+    EXPECT_EQ(reader.Target().PeerName(), "");
+    EXPECT_EQ(reader.snmppGetInt32Value(&zero, 0, -1, &value), E_FAIL);
+    reader.Target().SetAddress("127.0.0.2");
+    EXPECT_EQ(reader.Target().PeerName(), "udp:127.0.0.2:161");
+    EXPECT_EQ(reader.snmppGetInt32Value(&zero, 0, -1, &value), S_OK);
+}
+
 TEST_F(SnmpReaderTest, KeepsTheCallersValueWhenTheTypeDoesNotFit) {
     int32_t value = 1234;
     MIBMappingEntry office = Entry(kTest + ".1.3.0");
