@@ -800,6 +800,10 @@ TEST_F(SummaryTableTest, ReadersAndTheUpdaterShareOneLock) {
         entered = true;
         table.EndRead();
     });
+    // Once the second reader has asked, give it time to get in if it could.
+    for (auto until = steady_clock::now() + seconds(30);
+         trace.Count("Component requests to read table") < 2 && steady_clock::now() < until;)
+        std::this_thread::sleep_for(milliseconds(10));
     std::this_thread::sleep_for(milliseconds(200));
     EXPECT_FALSE(entered) << "a second reader waits for the first";
     table.EndRead();
