@@ -39,14 +39,16 @@ Store& TheStore() {
 
 void BM_GetDwordSetting(benchmark::State& state) {
     TheStore();
-    for (auto _ : state) benchmark::DoNotOptimize(qx::GetDwordSetting(qx::SETTING_SNMP_NO_CONNECT_TIMEOUT, 1));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(qx::GetDwordSetting(qx::SETTING_SNMP_NO_CONNECT_TIMEOUT, 1));
 }
 BENCHMARK(BM_GetDwordSetting);
 
 void BM_SetDwordSetting(benchmark::State& state) {
     TheStore();
     uint32_t v = 0;
-    for (auto _ : state) benchmark::DoNotOptimize(qx::SetDwordSetting(qx::SETTING_DO_IP_DISCOVERY, ++v & 1, 1));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(qx::SetDwordSetting(qx::SETTING_DO_IP_DISCOVERY, ++v & 1, 1));
 }
 BENCHMARK(BM_SetDwordSetting);
 
@@ -57,20 +59,24 @@ void BM_BareSqliteSelect(benchmark::State& state) {
     sqlite3* db = nullptr;
     sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
     sqlite3_stmt* s = nullptr;
-    sqlite3_prepare_v2(db, "SELECT type, data FROM vals WHERE key = ?1 AND fold = ?2", -1, &s, nullptr);
+    sqlite3_prepare_v2(db, "SELECT type, data FROM vals WHERE key = ?1 AND fold = ?2", -1, &s,
+                       nullptr);
     const char* fold = "SNMPNOCONNNECTTIMEOUTINHUNDREDTHOFASECOND";
     sqlite3_int64 key = 0;
     {
         sqlite3_stmt* k = nullptr;
         sqlite3_prepare_v2(db, "SELECT id FROM keys WHERE fold = ?1", -1, &k, nullptr);
-        sqlite3_bind_text(k, 1, "SOFTWARE\\KORVALEN\\QUORVIA KORVALEN CLIENT\\QX-TENDRA", -1, SQLITE_STATIC);
-        if (sqlite3_step(k) == SQLITE_ROW) key = sqlite3_column_int64(k, 0);
+        sqlite3_bind_text(k, 1, "SOFTWARE\\KORVALEN\\QUORVIA KORVALEN CLIENT\\QX-TENDRA", -1,
+                          SQLITE_STATIC);
+        if (sqlite3_step(k) == SQLITE_ROW)
+            key = sqlite3_column_int64(k, 0);
         sqlite3_finalize(k);
     }
     for (auto _ : state) {
         sqlite3_bind_int64(s, 1, key);
         sqlite3_bind_text(s, 2, fold, -1, SQLITE_STATIC);
-        if (sqlite3_step(s) == SQLITE_ROW) benchmark::DoNotOptimize(sqlite3_column_blob(s, 1));
+        if (sqlite3_step(s) == SQLITE_ROW)
+            benchmark::DoNotOptimize(sqlite3_column_blob(s, 1));
         sqlite3_reset(s);
     }
     sqlite3_finalize(s);
@@ -85,10 +91,11 @@ void BM_BareSqliteUpsert(benchmark::State& state) {
     sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
     sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
     sqlite3_stmt* s = nullptr;
-    sqlite3_prepare_v2(db,
-                       "INSERT INTO vals(key, name, fold, type, data) VALUES(1, 'Bench', 'BENCH', 4, ?1) "
-                       "ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, data = excluded.data",
-                       -1, &s, nullptr);
+    sqlite3_prepare_v2(
+        db,
+        "INSERT INTO vals(key, name, fold, type, data) VALUES(1, 'Bench', 'BENCH', 4, ?1) "
+        "ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, data = excluded.data",
+        -1, &s, nullptr);
     uint32_t v = 0;
     for (auto _ : state) {
         ++v;

@@ -34,20 +34,26 @@ std::unique_ptr<LanguageLibrary> LanguageLibrary::Load() {
 
 std::unique_ptr<LanguageLibrary> LanguageLibrary::LoadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) return nullptr;
+    if (!in)
+        return nullptr;
     auto lib = std::unique_ptr<LanguageLibrary>(new LanguageLibrary);
     std::string line;
     while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.empty() || line[0] == '#') continue;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.empty() || line[0] == '#')
+            continue;
         auto tab = line.find('\t');
-        if (tab == std::string::npos || tab == 0) continue;
+        if (tab == std::string::npos || tab == 0)
+            continue;
         char* end = nullptr;
         unsigned long id = std::strtoul(line.c_str(), &end, 10);
-        if (end != line.c_str() + tab || id > 0xFFFFFFFFul) continue;
+        if (end != line.c_str() + tab || id > 0xFFFFFFFFul)
+            continue;
         lib->m_strings[static_cast<uint32_t>(id)] = Unescape(line.substr(tab + 1));
     }
-    if (in.bad()) return nullptr;
+    if (in.bad())
+        return nullptr;
     return lib;
 }
 
@@ -57,15 +63,18 @@ std::string LanguageLibrary::String(uint32_t id) const {
 }
 
 int LanguageLibrary::LoadString(uint32_t id, char* buffer, size_t size) const {
-    if (buffer == nullptr || size == 0) return 0;
+    if (buffer == nullptr || size == 0)
+        return 0;
     buffer[0] = 0;
     auto it = m_strings.find(id);
-    if (it == m_strings.end()) return 0;
+    if (it == m_strings.end())
+        return 0;
     const std::string& text = it->second;
     size_t n = std::min(text.size(), size - 1);
     // Never cut a UTF-8 sequence in two.
     if (n < text.size())
-        while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
+        while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80)
+            --n;
     std::memcpy(buffer, text.data(), n);
     buffer[n] = 0;
     return static_cast<int>(n);

@@ -14,7 +14,7 @@
 namespace qx {
 
 class LanguageLibrary {
-public:
+  public:
     static constexpr const char* kFileName = "tnlang.dll";
 
     // Loads the library from the program's directory; null when it is missing
@@ -30,7 +30,7 @@ public:
     // missing (the buffer then holds "").
     int LoadString(uint32_t id, char* buffer, size_t size) const;
 
-private:
+  private:
     std::map<uint32_t, std::string> m_strings;
 };
 

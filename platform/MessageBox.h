@@ -14,7 +14,16 @@ namespace qx {
 enum class MessageButtons { Ok, OkCancel, AbortRetryIgnore, YesNoCancel, YesNo, RetryCancel };
 enum class MessageIcon { None, Stop, Question, Exclamation, Information };
 // The numbers are those of the platform's button ids.
-enum class MessageResult { Failed = 0, Ok = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
+enum class MessageResult {
+    Failed = 0,
+    Ok = 1,
+    Cancel = 2,
+    Abort = 3,
+    Retry = 4,
+    Ignore = 5,
+    Yes = 6,
+    No = 7
+};
 
 struct MessageBoxRequest {
     std::string text;

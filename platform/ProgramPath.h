@@ -6,7 +6,7 @@
 
 namespace qx {
 
-std::string ProgramFilePath();  // "" when it cannot be found
+std::string ProgramFilePath();   // "" when it cannot be found
 std::string ProgramDirectory();  // without a trailing separator
 
 // Tests of library code run from their own binaries; they may point the

@@ -58,7 +58,8 @@ std::string FoldName(std::string_view name) {
         if (cp < 0x80)
             out.push_back(UpperAscii(static_cast<char>(cp)));
         else
-            AppendUtf8(out, loc ? static_cast<char32_t>(towupper_l(static_cast<wint_t>(cp), loc)) : cp);
+            AppendUtf8(out,
+                       loc ? static_cast<char32_t>(towupper_l(static_cast<wint_t>(cp), loc)) : cp);
         i += len;
     }
     return out;

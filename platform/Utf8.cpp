@@ -3,7 +3,8 @@
 namespace qx {
 
 size_t DecodeUtf8(const unsigned char* p, size_t n, char32_t& cp) {
-    if (n == 0) return 0;
+    if (n == 0)
+        return 0;
     unsigned char b = p[0];
     if (b < 0x80) {
         cp = b;
@@ -26,12 +27,15 @@ size_t DecodeUtf8(const unsigned char* p, size_t n, char32_t& cp) {
     } else {
         return 0;
     }
-    if (len > n) return 0;
+    if (len > n)
+        return 0;
     for (size_t i = 1; i < len; ++i) {
-        if ((p[i] & 0xC0) != 0x80) return 0;
+        if ((p[i] & 0xC0) != 0x80)
+            return 0;
         cp = (cp << 6) | (p[i] & 0x3F);
     }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
     return len;
 }
 

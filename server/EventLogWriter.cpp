@@ -20,19 +20,23 @@ constexpr size_t kMaxModulePath = 250;
 // Creates the key if needed and writes one value; false on any failure.
 bool WriteMachineValue(const char* keyPath, const char* name, const reg::Value& value) {
     reg::Key key;
-    if (reg::Key::Create(reg::Hive::LocalMachine, keyPath, key) != 0) return false;
+    if (reg::Key::Create(reg::Hive::LocalMachine, keyPath, key) != 0)
+        return false;
     return key.SetValue(name, value) == 0;
 }
 
 int OpenSource() {
     const char* path = std::getenv("QX_SYSLOG_SOCKET");
-    if (path == nullptr || *path == 0) path = "/dev/log";
+    if (path == nullptr || *path == 0)
+        path = "/dev/log";
     sockaddr_un addr{};
     addr.sun_family = AF_UNIX;
-    if (std::strlen(path) >= sizeof addr.sun_path) return -1;
+    if (std::strlen(path) >= sizeof addr.sun_path)
+        return -1;
     std::strcpy(addr.sun_path, path);
     int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return -1;
+    if (fd < 0)
+        return -1;
     if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
         close(fd);
         return -1;
@@ -42,16 +46,21 @@ int OpenSource() {
 
 int SyslogSeverity(uint16_t type) {
     switch (type) {
-        case EVENTLOG_ERROR_TYPE: return 3;    // err
-        case EVENTLOG_WARNING_TYPE: return 4;  // warning
-        default: return 6;                     // info
+        case EVENTLOG_ERROR_TYPE:
+            return 3;  // err
+        case EVENTLOG_WARNING_TYPE:
+            return 4;  // warning
+        default:
+            return 6;  // info
     }
 }
 
 // Insertion strings go on one line: line ends become blanks.
 void AppendFlat(std::string& out, const char* s) {
-    for (; s && *s; ++s) out.push_back(*s == '\r' || *s == '\n' ? ' ' : *s);
-    while (!out.empty() && out.back() == ' ') out.pop_back();
+    for (; s && *s; ++s)
+        out.push_back(*s == '\r' || *s == '\n' ? ' ' : *s);
+    while (!out.empty() && out.back() == ' ')
+        out.pop_back();
 }
 
 }  // namespace
@@ -64,11 +73,14 @@ CEventLogWriter::CEventLogWriter(const std::string& modulePath) {
 }
 
 CEventLogWriter::~CEventLogWriter() {
-    if (m_source >= 0) close(m_source);
+    if (m_source >= 0)
+        close(m_source);
 }
 
-bool CEventLogWriter::Report(uint16_t type, uint32_t eventId, uint16_t count, const char** strings) {
-    if (m_source < 0) return false;
+bool CEventLogWriter::Report(uint16_t type, uint32_t eventId, uint16_t count,
+                             const char** strings) {
+    if (m_source < 0)
+        return false;
     char head[128];
     std::time_t now = std::time(nullptr);
     std::tm tm{};
@@ -83,7 +95,8 @@ bool CEventLogWriter::Report(uint16_t type, uint32_t eventId, uint16_t count, co
         line += i == 0 ? ": " : " | ";
         AppendFlat(line, strings[i]);
     }
-    return send(m_source, line.data(), line.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(line.size());
+    return send(m_source, line.data(), line.size(), MSG_NOSIGNAL) ==
+           static_cast<ssize_t>(line.size());
 }
 
 }  // namespace qx

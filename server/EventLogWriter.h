@@ -25,7 +25,7 @@ constexpr uint32_t kEventMappingFileOpenFailed = 0xC00003E9;
 constexpr uint32_t kEventMappingLineInvalid = 0xC00003EA;
 
 class CEventLogWriter {
-public:
+  public:
     // modulePath: the program file the source's messages belong to
     // ("EventMessageFile"); at most 250 characters of it are kept.
     explicit CEventLogWriter(const std::string& modulePath);
@@ -36,7 +36,7 @@ public:
     bool Report(uint16_t type, uint32_t eventId, uint16_t count, const char** strings);
     bool Report(uint16_t type, uint32_t eventId) { return Report(type, eventId, 0, nullptr); }
 
-private:
+  private:
     int m_source = -1;
 };
 

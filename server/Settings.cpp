@@ -157,13 +157,15 @@ const char* DiscoveryKey(uint32_t family) {
 
 const char* GetSettingName(uint32_t id) {
     for (const SettingEntry* e = kSettingsTable; e->id != kSettingsEnd; ++e)
-        if (e->id == id) return e->name;
+        if (e->id == id)
+            return e->name;
     return nullptr;
 }
 
 uint32_t GetSettingDefault(uint32_t id) {
     for (const SettingEntry* e = kSettingsTable; e->id != kSettingsEnd; ++e)
-        if (e->id == id) return e->defaultValue;
+        if (e->id == id)
+            return e->defaultValue;
     return 0;
 }
 
@@ -190,28 +192,36 @@ uint32_t GetDwordSetting(uint32_t id, uint32_t family) {
 
 long SetDwordSetting(uint32_t id, uint32_t value, uint32_t family) {
     reg::Key key;
-    if (long err = reg::Key::Open(reg::Hive::CurrentUser, SettingsKey(family), reg::Access::Write, key))
+    if (long err =
+            reg::Key::Open(reg::Hive::CurrentUser, SettingsKey(family), reg::Access::Write, key))
         return err;
     return key.SetValue(ValueName(id), reg::REG_DWORD, &value, sizeof value);
 }
 
 void GetStringSetting(uint32_t id, char* buffer, uint32_t size, uint32_t family) {
-    if (buffer == nullptr || size == 0) return;
+    if (buffer == nullptr || size == 0)
+        return;
     std::memset(buffer, 0, size);
-    if (family != 1) return;
+    if (family != 1)
+        return;
     reg::Key key;
-    if (reg::Key::Open(reg::Hive::CurrentUser, SettingsKey(1), reg::Access::Read, key) != ERROR_SUCCESS &&
-        reg::Key::Open(reg::Hive::CurrentUser, SettingsKey(2), reg::Access::Read, key) != ERROR_SUCCESS)
+    if (reg::Key::Open(reg::Hive::CurrentUser, SettingsKey(1), reg::Access::Read, key) !=
+            ERROR_SUCCESS &&
+        reg::Key::Open(reg::Hive::CurrentUser, SettingsKey(2), reg::Access::Read, key) !=
+            ERROR_SUCCESS)
         return;
     uint32_t n = size;
-    if (key.QueryValue(ValueName(id), nullptr, buffer, &n) != ERROR_SUCCESS) return;
+    if (key.QueryValue(ValueName(id), nullptr, buffer, &n) != ERROR_SUCCESS)
+        return;
     // A value stored without its terminating zero must not run into what follows.
-    if (n >= size) buffer[size - 1] = 0;
+    if (n >= size)
+        buffer[size - 1] = 0;
 }
 
 long SetStringSetting(uint32_t id, const char* text, uint32_t family) {
     reg::Key key;
-    if (long err = reg::Key::Open(reg::Hive::CurrentUser, SettingsKey(family), reg::Access::Write, key))
+    if (long err =
+            reg::Key::Open(reg::Hive::CurrentUser, SettingsKey(family), reg::Access::Write, key))
         return err;
     const char* t = text ? text : "";
     return key.SetValue(ValueName(id), reg::REG_SZ, t, static_cast<uint32_t>(std::strlen(t) + 1));

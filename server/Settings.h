@@ -45,8 +45,8 @@ const char* ClientRootKey(uint32_t family);
 const char* SettingsKey(uint32_t family);
 const char* DiscoveryKey(uint32_t family);
 
-const char* GetSettingName(uint32_t id);     // null when no row has the id
-uint32_t GetSettingDefault(uint32_t id);     // 0 when no row has the id
+const char* GetSettingName(uint32_t id);  // null when no row has the id
+uint32_t GetSettingDefault(uint32_t id);  // 0 when no row has the id
 
 uint32_t GetDwordSetting(uint32_t id, uint32_t family);
 long SetDwordSetting(uint32_t id, uint32_t value, uint32_t family);

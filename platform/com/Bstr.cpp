@@ -9,9 +9,11 @@ namespace {
 
 // Layout of one allocation: [uint32 byte length][characters][zero character].
 BSTR Allocate(uint32_t length) {
-    size_t bytes = sizeof(uint32_t) + static_cast<size_t>(length) * sizeof(OLECHAR) + sizeof(OLECHAR);
+    size_t bytes =
+        sizeof(uint32_t) + static_cast<size_t>(length) * sizeof(OLECHAR) + sizeof(OLECHAR);
     auto* block = static_cast<uint8_t*>(std::malloc(bytes));
-    if (!block) return nullptr;
+    if (!block)
+        return nullptr;
     uint32_t byteLength = length * static_cast<uint32_t>(sizeof(OLECHAR));
     std::memcpy(block, &byteLength, sizeof byteLength);
     auto* text = reinterpret_cast<BSTR>(block + sizeof(uint32_t));
@@ -22,16 +24,20 @@ BSTR Allocate(uint32_t length) {
 }  // namespace
 
 BSTR SysAllocString(const OLECHAR* text) {
-    if (!text) return nullptr;
+    if (!text)
+        return nullptr;
     uint32_t n = 0;
-    while (text[n]) ++n;
+    while (text[n])
+        ++n;
     return SysAllocStringLen(text, n);
 }
 
 BSTR SysAllocStringLen(const OLECHAR* text, uint32_t length) {
-    if (length > 0x3FFFFFF0u) return nullptr;
+    if (length > 0x3FFFFFF0u)
+        return nullptr;
     BSTR s = Allocate(length);
-    if (!s) return nullptr;
+    if (!s)
+        return nullptr;
     if (text)
         std::memcpy(s, text, static_cast<size_t>(length) * sizeof(OLECHAR));
     else
@@ -40,17 +46,21 @@ BSTR SysAllocStringLen(const OLECHAR* text, uint32_t length) {
 }
 
 void SysFreeString(BSTR text) {
-    if (text) std::free(reinterpret_cast<uint8_t*>(text) - sizeof(uint32_t));
+    if (text)
+        std::free(reinterpret_cast<uint8_t*>(text) - sizeof(uint32_t));
 }
 
 uint32_t SysStringByteLen(BSTR text) {
-    if (!text) return 0;
+    if (!text)
+        return 0;
     uint32_t bytes;
     std::memcpy(&bytes, reinterpret_cast<uint8_t*>(text) - sizeof(uint32_t), sizeof bytes);
     return bytes;
 }
 
-uint32_t SysStringLen(BSTR text) { return SysStringByteLen(text) / sizeof(OLECHAR); }
+uint32_t SysStringLen(BSTR text) {
+    return SysStringByteLen(text) / sizeof(OLECHAR);
+}
 
 namespace qx {
 

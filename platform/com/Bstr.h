@@ -10,8 +10,8 @@
 using OLECHAR = char16_t;
 using BSTR = OLECHAR*;
 
-BSTR SysAllocString(const OLECHAR* text);                       // up to its first zero
-BSTR SysAllocStringLen(const OLECHAR* text, uint32_t length);   // text may be null: zero-filled
+BSTR SysAllocString(const OLECHAR* text);                      // up to its first zero
+BSTR SysAllocStringLen(const OLECHAR* text, uint32_t length);  // text may be null: zero-filled
 void SysFreeString(BSTR text);
 uint32_t SysStringLen(BSTR text);      // in characters
 uint32_t SysStringByteLen(BSTR text);  // in bytes
@@ -27,7 +27,7 @@ std::string Utf8FromUtf16(std::u16string_view text);
 
 // Owns one BSTR.
 class Bstr {
-public:
+  public:
     Bstr() = default;
     explicit Bstr(std::string_view utf8) : m_s(BstrFromUtf8(utf8)) {}
     explicit Bstr(std::u16string_view text)
@@ -35,12 +35,14 @@ public:
     ~Bstr() { SysFreeString(m_s); }
     Bstr(const Bstr& o) : m_s(o.m_s ? SysAllocStringLen(o.m_s, SysStringLen(o.m_s)) : nullptr) {}
     Bstr& operator=(const Bstr& o) {
-        if (this != &o) Reset(o.m_s ? SysAllocStringLen(o.m_s, SysStringLen(o.m_s)) : nullptr);
+        if (this != &o)
+            Reset(o.m_s ? SysAllocStringLen(o.m_s, SysStringLen(o.m_s)) : nullptr);
         return *this;
     }
     Bstr(Bstr&& o) noexcept : m_s(o.Detach()) {}
     Bstr& operator=(Bstr&& o) noexcept {
-        if (this != &o) Reset(o.Detach());
+        if (this != &o)
+            Reset(o.Detach());
         return *this;
     }
 
@@ -55,14 +57,15 @@ public:
         return s;
     }
     void Reset(BSTR s) {
-        if (s != m_s) SysFreeString(m_s);
+        if (s != m_s)
+            SysFreeString(m_s);
         m_s = s;
     }
     uint32_t Length() const { return SysStringLen(m_s); }
     std::string Utf8() const { return Utf8FromBstr(m_s); }
     std::u16string_view View() const { return {m_s ? m_s : u"", Length()}; }
 
-private:
+  private:
     BSTR m_s = nullptr;
 };
 

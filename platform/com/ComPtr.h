@@ -9,10 +9,11 @@ namespace qx {
 
 template <class T>
 class ComPtr {
-public:
+  public:
     ComPtr() = default;
     ComPtr(T* p) : m_p(p) {  // takes a new reference
-        if (m_p) m_p->AddRef();
+        if (m_p)
+            m_p->AddRef();
     }
     ~ComPtr() { Reset(); }
     ComPtr(const ComPtr& o) : ComPtr(o.m_p) {}
@@ -34,7 +35,8 @@ public:
     }
     T* Detach() { return std::exchange(m_p, nullptr); }
     void Reset() {
-        if (T* p = std::exchange(m_p, nullptr)) p->Release();
+        if (T* p = std::exchange(m_p, nullptr))
+            p->Release();
     }
     // For out-parameters of the void** kind.
     void** OutVoid() {
@@ -51,7 +53,7 @@ public:
     explicit operator bool() const { return m_p != nullptr; }
     void Swap(ComPtr& o) noexcept { std::swap(m_p, o.m_p); }
 
-private:
+  private:
     T* m_p = nullptr;
 };
 

@@ -39,8 +39,12 @@ constexpr HRESULT CO_E_SERVER_STOPPING = static_cast<HRESULT>(0x80004018);
 constexpr HRESULT RPC_E_CALL_REJECTED = static_cast<HRESULT>(0x80010001);
 constexpr HRESULT RPC_E_INVALID_DATA = static_cast<HRESULT>(0x8001010F);
 
-constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+constexpr bool SUCCEEDED(HRESULT hr) {
+    return hr >= 0;
+}
+constexpr bool FAILED(HRESULT hr) {
+    return hr < 0;
+}
 // The symbolic name of a code of this table ("E_NOTIMPL"), or null.
 const char* HResultName(HRESULT hr);
 

@@ -23,7 +23,7 @@ struct IUnknown {
     virtual ULONG AddRef() = 0;
     virtual ULONG Release() = 0;
 
-protected:
+  protected:
     ~IUnknown() = default;
 };
 
@@ -44,19 +44,19 @@ constexpr uint16_t DISPATCH_PROPERTYGET = 0x2;
 struct IDispatch : IUnknown {
     virtual HRESULT GetTypeInfoCount(uint32_t* count) = 0;
     virtual HRESULT GetTypeInfo(uint32_t index, LCID lcid, ITypeInfo** info) = 0;
-    virtual HRESULT GetIDsOfNames(REFIID riid, const OLECHAR* const* names, uint32_t count, LCID lcid,
-                                  DISPID* ids) = 0;
+    virtual HRESULT GetIDsOfNames(REFIID riid, const OLECHAR* const* names, uint32_t count,
+                                  LCID lcid, DISPID* ids) = 0;
     virtual HRESULT Invoke(DISPID id, REFIID riid, LCID lcid, uint16_t flags, DISPPARAMS* params,
                            VARIANT* result, EXCEPINFO* excepInfo, uint32_t* argErr) = 0;
 
-protected:
+  protected:
     ~IDispatch() = default;
 };
 
 struct ISupportErrorInfo : IUnknown {
     virtual HRESULT InterfaceSupportsErrorInfo(REFIID riid) = 0;
 
-protected:
+  protected:
     ~ISupportErrorInfo() = default;
 };
 
@@ -64,7 +64,7 @@ struct IClassFactory : IUnknown {
     virtual HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** ppv) = 0;
     virtual HRESULT LockServer(bool lock) = 0;
 
-protected:
+  protected:
     ~IClassFactory() = default;
 };
 
@@ -74,6 +74,6 @@ struct IEnumVARIANT : IUnknown {
     virtual HRESULT Reset() = 0;
     virtual HRESULT Clone(IEnumVARIANT** copy) = 0;
 
-protected:
+  protected:
     ~IEnumVARIANT() = default;
 };

@@ -69,7 +69,7 @@ namespace qx {
 
 // Owns one VARIANT.
 class Variant {
-public:
+  public:
     Variant() { VariantInit(&m_v); }
     explicit Variant(int32_t i4) {
         VariantInit(&m_v);
@@ -116,7 +116,8 @@ public:
         VariantCopy(&m_v, &o.m_v);
     }
     Variant& operator=(const Variant& o) {
-        if (this != &o) VariantCopy(&m_v, &o.m_v);
+        if (this != &o)
+            VariantCopy(&m_v, &o.m_v);
         return *this;
     }
 
@@ -132,7 +133,7 @@ public:
         return v;
     }
 
-private:
+  private:
     VARIANT m_v;
 };
 

@@ -63,23 +63,30 @@ long FromSqlite(int rc) {
     switch (rc & 0xff) {
         case SQLITE_OK:
         case SQLITE_DONE:
-        case SQLITE_ROW: return ERROR_SUCCESS;
+        case SQLITE_ROW:
+            return ERROR_SUCCESS;
         case SQLITE_BUSY:
-        case SQLITE_LOCKED: return ERROR_BUSY;
+        case SQLITE_LOCKED:
+            return ERROR_BUSY;
         case SQLITE_READONLY:
         case SQLITE_PERM:
-        case SQLITE_AUTH: return ERROR_ACCESS_DENIED;
+        case SQLITE_AUTH:
+            return ERROR_ACCESS_DENIED;
         case SQLITE_FULL:
-        case SQLITE_IOERR: return ERROR_CANTWRITE;
+        case SQLITE_IOERR:
+            return ERROR_CANTWRITE;
         case SQLITE_CORRUPT:
-        case SQLITE_NOTADB: return ERROR_BADDB;
-        case SQLITE_NOMEM: return ERROR_NOT_ENOUGH_MEMORY;
-        default: return ERROR_REGISTRY_IO_FAILED;
+        case SQLITE_NOTADB:
+            return ERROR_BADDB;
+        case SQLITE_NOMEM:
+            return ERROR_NOT_ENOUGH_MEMORY;
+        default:
+            return ERROR_REGISTRY_IO_FAILED;
     }
 }
 
 class Stmt {
-public:
+  public:
     explicit Stmt(sqlite3_stmt* s) : m_s(s) {}
     ~Stmt() {
         if (m_s) {
@@ -110,7 +117,8 @@ public:
     int64_t Int(int col) { return sqlite3_column_int64(m_s, col); }
     std::string Text(int col) {
         auto p = reinterpret_cast<const char*>(sqlite3_column_text(m_s, col));
-        return p ? std::string(p, static_cast<size_t>(sqlite3_column_bytes(m_s, col))) : std::string();
+        return p ? std::string(p, static_cast<size_t>(sqlite3_column_bytes(m_s, col)))
+                 : std::string();
     }
     std::vector<uint8_t> Blob(int col) {
         auto p = static_cast<const uint8_t*>(sqlite3_column_blob(m_s, col));
@@ -118,7 +126,7 @@ public:
         return p ? std::vector<uint8_t>(p, p + n) : std::vector<uint8_t>();
     }
 
-private:
+  private:
     sqlite3_stmt* m_s;
 };
 
@@ -137,8 +145,10 @@ std::vector<std::string> SplitPath(std::string_view path) {
     size_t start = 0;
     while (start <= path.size()) {
         size_t end = path.find('\\', start);
-        if (end == std::string_view::npos) end = path.size();
-        if (end > start) parts.emplace_back(path.substr(start, end - start));
+        if (end == std::string_view::npos)
+            end = path.size();
+        if (end > start)
+            parts.emplace_back(path.substr(start, end - start));
         start = end + 1;
     }
     return parts;
@@ -157,23 +167,28 @@ std::string HiveFilePath(Hive hive) {
     return std::string("/var/lib/quorvia/") + file;
 }
 
-void ResetStoreConnections() { HiveDatabase::ResetAll(); }
+void ResetStoreConnections() {
+    HiveDatabase::ResetAll();
+}
 
 std::shared_ptr<HiveDatabase> HiveDatabase::Get(Hive hive) {
     std::lock_guard lock(g_registryMutex);
     auto& slot = g_hives[static_cast<size_t>(hive)];
-    if (!slot) slot = std::make_shared<HiveDatabase>(HiveFilePath(hive), hive == Hive::CurrentUser);
+    if (!slot)
+        slot = std::make_shared<HiveDatabase>(HiveFilePath(hive), hive == Hive::CurrentUser);
     return slot;
 }
 
 void HiveDatabase::ResetAll() {
     std::lock_guard lock(g_registryMutex);
-    for (auto& h : g_hives) h.reset();
+    for (auto& h : g_hives)
+        h.reset();
 }
 
 HiveDatabase::HiveDatabase(std::string file, bool wal) : m_file(std::move(file)), m_wal(wal) {
     bool corrupt = false;
-    if (OpenFile(corrupt) || !corrupt) return;
+    if (OpenFile(corrupt) || !corrupt)
+        return;
     // The file is not a sound database any more: keep it for inspection under
     // another name and start an empty hive rather than fail every call.
     CloseFile();
@@ -190,7 +205,9 @@ HiveDatabase::HiveDatabase(std::string file, bool wal) : m_file(std::move(file))
     }
 }
 
-HiveDatabase::~HiveDatabase() { CloseFile(); }
+HiveDatabase::~HiveDatabase() {
+    CloseFile();
+}
 
 bool HiveDatabase::OpenFile(bool& corrupt) {
     corrupt = false;
@@ -219,9 +236,10 @@ bool HiveDatabase::OpenFile(bool& corrupt) {
     rc = sqlite3_prepare_v2(m_db, "PRAGMA quick_check", -1, &check, nullptr);
     int step = rc == SQLITE_OK ? sqlite3_step(check) : rc;
     bool busy = step == SQLITE_BUSY || step == SQLITE_LOCKED;
-    bool damaged = step == SQLITE_CORRUPT || step == SQLITE_NOTADB ||
-                   (step == SQLITE_ROW &&
-                    std::strcmp(reinterpret_cast<const char*>(sqlite3_column_text(check, 0)), "ok") != 0);
+    bool damaged =
+        step == SQLITE_CORRUPT || step == SQLITE_NOTADB ||
+        (step == SQLITE_ROW &&
+         std::strcmp(reinterpret_cast<const char*>(sqlite3_column_text(check, 0)), "ok") != 0);
     sqlite3_finalize(check);
     if (damaged) {
         corrupt = true;
@@ -257,16 +275,20 @@ bool HiveDatabase::OpenFile(bool& corrupt) {
 }
 
 void HiveDatabase::CloseFile() {
-    for (auto& [sql, stmt] : m_statements) sqlite3_finalize(stmt);
+    for (auto& [sql, stmt] : m_statements)
+        sqlite3_finalize(stmt);
     m_statements.clear();
-    if (m_db) sqlite3_close_v2(m_db);
+    if (m_db)
+        sqlite3_close_v2(m_db);
     m_db = nullptr;
 }
 
 sqlite3_stmt* HiveDatabase::Statement(const char* sql) {
-    if (!m_db) return nullptr;
+    if (!m_db)
+        return nullptr;
     auto it = m_statements.find(sql);
-    if (it != m_statements.end()) return it->second;
+    if (it != m_statements.end())
+        return it->second;
     sqlite3_stmt* s = nullptr;
     if (sqlite3_prepare_v3(m_db, sql, -1, SQLITE_PREPARE_PERSISTENT, &s, nullptr) != SQLITE_OK) {
         // A read-only hive that was never written has no tables: nothing is there.
@@ -283,11 +305,14 @@ long HiveDatabase::Begin() {
 
 long HiveDatabase::Commit() {
     int rc = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK) Rollback();
+    if (rc != SQLITE_OK)
+        Rollback();
     return FromSqlite(rc);
 }
 
-void HiveDatabase::Rollback() { sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr); }
+void HiveDatabase::Rollback() {
+    sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+}
 
 long HiveDatabase::FindKey(const std::string& fold, KeyRecord& out) {
     if (fold.empty()) {
@@ -296,10 +321,12 @@ long HiveDatabase::FindKey(const std::string& fold, KeyRecord& out) {
     }
     std::lock_guard lock(m_mutex);
     Stmt s(Statement(kFindKey));
-    if (!s) return ERROR_FILE_NOT_FOUND;
+    if (!s)
+        return ERROR_FILE_NOT_FOUND;
     s.Bind(1, fold);
     int rc = s.Step();
-    if (rc != SQLITE_ROW) return rc == SQLITE_DONE ? ERROR_FILE_NOT_FOUND : FromSqlite(rc);
+    if (rc != SQLITE_ROW)
+        return rc == SQLITE_DONE ? ERROR_FILE_NOT_FOUND : FromSqlite(rc);
     out.id = s.Int(0);
     out.path = s.Text(1);
     out.fold = fold;
@@ -307,19 +334,23 @@ long HiveDatabase::FindKey(const std::string& fold, KeyRecord& out) {
 }
 
 bool HiveDatabase::KeyExists(int64_t id) {
-    if (id == 0) return true;
+    if (id == 0)
+        return true;
     std::lock_guard lock(m_mutex);
     Stmt s(Statement(kKeyExists));
-    if (!s) return false;
+    if (!s)
+        return false;
     return s.Bind(1, id).Step() == SQLITE_ROW;
 }
 
 long HiveDatabase::CreateKey(const std::vector<std::string>& segments, const KeyRecord& parent,
                              KeyRecord& out, bool& created) {
-    if (!m_writable) return ERROR_ACCESS_DENIED;
+    if (!m_writable)
+        return ERROR_ACCESS_DENIED;
     std::lock_guard lock(m_mutex);
     created = false;
-    if (long err = Begin()) return err;
+    if (long err = Begin())
+        return err;
     KeyRecord cur = parent;
     if (cur.id != 0) {
         Stmt s(Statement(kKeyExists));
@@ -371,10 +402,12 @@ long HiveDatabase::CreateKey(const std::vector<std::string>& segments, const Key
 long HiveDatabase::GetValue(int64_t key, const std::string& foldName, Value& out) {
     std::lock_guard lock(m_mutex);
     Stmt s(Statement(kGetValue));
-    if (!s) return ERROR_FILE_NOT_FOUND;
+    if (!s)
+        return ERROR_FILE_NOT_FOUND;
     s.Bind(1, key).Bind(2, foldName);
     int rc = s.Step();
-    if (rc != SQLITE_ROW) return rc == SQLITE_DONE ? ERROR_FILE_NOT_FOUND : FromSqlite(rc);
+    if (rc != SQLITE_ROW)
+        return rc == SQLITE_DONE ? ERROR_FILE_NOT_FOUND : FromSqlite(rc);
     out.type = static_cast<uint32_t>(s.Int(0));
     out.data = s.Blob(1);
     return ERROR_SUCCESS;
@@ -382,9 +415,11 @@ long HiveDatabase::GetValue(int64_t key, const std::string& foldName, Value& out
 
 long HiveDatabase::SetValue(int64_t key, std::string_view name, const std::string& foldName,
                             const Value& value) {
-    if (!m_writable) return ERROR_ACCESS_DENIED;
+    if (!m_writable)
+        return ERROR_ACCESS_DENIED;
     std::lock_guard lock(m_mutex);
-    if (long err = Begin()) return err;
+    if (long err = Begin())
+        return err;
     if (key != 0) {
         Stmt s(Statement(kKeyExists));
         if (s.Bind(1, key).Step() != SQLITE_ROW) {
@@ -406,19 +441,23 @@ long HiveDatabase::SetValue(int64_t key, std::string_view name, const std::strin
 }
 
 long HiveDatabase::DeleteValue(int64_t key, const std::string& foldName) {
-    if (!m_writable) return ERROR_ACCESS_DENIED;
+    if (!m_writable)
+        return ERROR_ACCESS_DENIED;
     std::lock_guard lock(m_mutex);
     Stmt s(Statement(kDeleteValue));
     s.Bind(1, key).Bind(2, foldName);
     int rc = s.Step();
-    if (rc != SQLITE_DONE) return FromSqlite(rc);
+    if (rc != SQLITE_DONE)
+        return FromSqlite(rc);
     return sqlite3_changes(m_db) > 0 ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
 }
 
 long HiveDatabase::DeleteKey(const KeyRecord& key, bool wholeTree, bool keepKey) {
-    if (!m_writable) return ERROR_ACCESS_DENIED;
+    if (!m_writable)
+        return ERROR_ACCESS_DENIED;
     std::lock_guard lock(m_mutex);
-    if (long err = Begin()) return err;
+    if (long err = Begin())
+        return err;
     auto run = [&](const char* sql, auto&& bind) {
         Stmt s(Statement(sql));
         bind(s);
@@ -433,7 +472,8 @@ long HiveDatabase::DeleteKey(const KeyRecord& key, bool wholeTree, bool keepKey)
         }
     } else if (key.id == 0) {
         rc = run(kDeleteAllValues, [](Stmt&) {});
-        if (rc == SQLITE_DONE) rc = run(kDeleteAllKeys, [](Stmt&) {});
+        if (rc == SQLITE_DONE)
+            rc = run(kDeleteAllKeys, [](Stmt&) {});
     } else {
         std::string lo = key.fold + "\\", hi = key.fold + "]";
         rc = run(kDeleteSubtreeValues, [&](Stmt& s) { s.Bind(1, lo).Bind(2, hi); });
@@ -456,10 +496,12 @@ long HiveDatabase::SubKeys(int64_t key, std::vector<std::string>& names) {
     names.clear();
     std::lock_guard lock(m_mutex);
     Stmt s(Statement(kSubKeys));
-    if (!s) return ERROR_SUCCESS;
+    if (!s)
+        return ERROR_SUCCESS;
     s.Bind(1, key);
     int rc;
-    while ((rc = s.Step()) == SQLITE_ROW) names.push_back(s.Text(0));
+    while ((rc = s.Step()) == SQLITE_ROW)
+        names.push_back(s.Text(0));
     return rc == SQLITE_DONE ? ERROR_SUCCESS : FromSqlite(rc);
 }
 
@@ -467,7 +509,8 @@ long HiveDatabase::AllValues(int64_t key, std::vector<std::pair<std::string, Val
     values.clear();
     std::lock_guard lock(m_mutex);
     Stmt s(Statement(kAllValues));
-    if (!s) return ERROR_SUCCESS;
+    if (!s)
+        return ERROR_SUCCESS;
     s.Bind(1, key);
     int rc;
     while ((rc = s.Step()) == SQLITE_ROW) {

@@ -31,7 +31,7 @@ struct KeyRecord {
 };
 
 class HiveDatabase {
-public:
+  public:
     // The process-wide database of a hive, opened on first use. Never null:
     // a hive whose file cannot be opened at all behaves as an empty,
     // read-only hive.
@@ -60,7 +60,7 @@ public:
     long SubKeys(int64_t key, std::vector<std::string>& names);
     long AllValues(int64_t key, std::vector<std::pair<std::string, Value>>& values);
 
-private:
+  private:
     std::string m_file;
     sqlite3* m_db = nullptr;
     bool m_writable = false;

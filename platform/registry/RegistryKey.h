@@ -17,7 +17,7 @@ namespace qx::reg {
 class HiveDatabase;
 
 class Key {
-public:
+  public:
     Key() = default;
     Key(const Key&) = default;
     Key& operator=(const Key&) = default;
@@ -46,8 +46,9 @@ public:
     // ERROR_MORE_DATA (the buffer is left alone) and *size the needed size.
     long QueryValue(std::string_view name, uint32_t* type, void* data, uint32_t* size) const;
     long GetValue(std::string_view name, Value& out) const;
-    long GetString(std::string_view name, std::string& out) const;  // any type, up to its first zero
-    long GetDword(std::string_view name, uint32_t& out) const;      // 4-byte values only
+    long GetString(std::string_view name,
+                   std::string& out) const;                     // any type, up to its first zero
+    long GetDword(std::string_view name, uint32_t& out) const;  // 4-byte values only
 
     long SetValue(std::string_view name, uint32_t type, const void* data, uint32_t size);
     long SetValue(std::string_view name, const Value& value);
@@ -68,7 +69,7 @@ public:
     long SubKeyNames(std::vector<std::string>& names) const;
     long Values(std::vector<std::pair<std::string, Value>>& values) const;
 
-private:
+  private:
     std::shared_ptr<HiveDatabase> m_db;
     Hive m_hive = Hive::CurrentUser;
     int64_t m_id = 0;  // 0 is the hive's root

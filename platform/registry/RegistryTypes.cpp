@@ -1,10 +1,10 @@
 #include "RegistryTypes.h"
 
+#include <strings.h>
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
-#include <strings.h>
 
 namespace qx::reg {
 
@@ -63,24 +63,29 @@ std::vector<std::string> Value::AsMultiString() const {
             cur.push_back(static_cast<char>(data[i]));
             continue;
         }
-        if (cur.empty()) break;  // the empty string ends the list
+        if (cur.empty())
+            break;  // the empty string ends the list
         items.push_back(std::move(cur));
         cur.clear();
     }
-    if (!cur.empty()) items.push_back(std::move(cur));
+    if (!cur.empty())
+        items.push_back(std::move(cur));
     return items;
 }
 
 std::optional<uint32_t> Value::AsDword() const {
-    if (data.size() != 4) return std::nullopt;
+    if (data.size() != 4)
+        return std::nullopt;
     uint32_t x;
     std::memcpy(&x, data.data(), 4);
-    if (type == REG_DWORD_BIG_ENDIAN) x = __builtin_bswap32(x);
+    if (type == REG_DWORD_BIG_ENDIAN)
+        x = __builtin_bswap32(x);
     return x;
 }
 
 std::optional<uint64_t> Value::AsQword() const {
-    if (data.size() != 8) return std::nullopt;
+    if (data.size() != 8)
+        return std::nullopt;
     uint64_t x;
     std::memcpy(&x, data.data(), 8);
     return x;
@@ -121,25 +126,29 @@ constexpr std::array<TypeNames, 9> kTypes{{
 
 const char* HiveName(Hive hive) {
     for (const auto& h : kHives)
-        if (h.hive == hive) return h.full;
+        if (h.hive == hive)
+            return h.full;
     return "";
 }
 
 const char* HiveShortName(Hive hive) {
     for (const auto& h : kHives)
-        if (h.hive == hive) return h.shortName;
+        if (h.hive == hive)
+            return h.shortName;
     return "";
 }
 
 std::optional<Hive> ParseHive(std::string_view name) {
     for (const auto& h : kHives)
-        if (EqualNoCase(name, h.full) || EqualNoCase(name, h.shortName)) return h.hive;
+        if (EqualNoCase(name, h.full) || EqualNoCase(name, h.shortName))
+            return h.hive;
     return std::nullopt;
 }
 
 std::string TypeName(uint32_t type) {
     for (const auto& t : kTypes)
-        if (t.type == type) return t.name;
+        if (t.type == type)
+            return t.name;
     char hex[16];
     std::snprintf(hex, sizeof hex, "0x%x", type);
     return hex;
@@ -147,7 +156,8 @@ std::string TypeName(uint32_t type) {
 
 std::optional<uint32_t> ParseTypeName(std::string_view name) {
     for (const auto& t : kTypes)
-        if (EqualNoCase(name, t.name)) return t.type;
+        if (EqualNoCase(name, t.name))
+            return t.type;
     return std::nullopt;
 }
 
@@ -155,7 +165,8 @@ bool SplitFullPath(std::string_view full, Hive& hive, std::string& path) {
     auto slash = full.find('\\');
     auto root = full.substr(0, slash);
     auto parsed = ParseHive(root);
-    if (!parsed) return false;
+    if (!parsed)
+        return false;
     hive = *parsed;
     path = slash == std::string_view::npos ? std::string() : std::string(full.substr(slash + 1));
     return true;

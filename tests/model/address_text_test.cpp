@@ -17,7 +17,7 @@ TEST(AddressText, IpAddresses) {
 TEST(AddressText, IpxAddresses) {
     EXPECT_TRUE(IsValidIpxAddressText("1a2b3c4d:a1b2c3d4e5f6"));
     EXPECT_TRUE(IsValidIpxAddressText("0000000A:00004A123456"));
-    for (const char* bad : {"", "1a2b3c4d-a1b2c3d4e5f6", "1a2b3c4d:a1b2c3d4e5f", "1a2b3c4g:a1b2c3d4e5f6",
-                            "1a2b3c4d:a1b2c3d4e5f60", "10.1.2.3"})
+    for (const char* bad : {"", "1a2b3c4d-a1b2c3d4e5f6", "1a2b3c4d:a1b2c3d4e5f",
+                            "1a2b3c4g:a1b2c3d4e5f6", "1a2b3c4d:a1b2c3d4e5f60", "10.1.2.3"})
         EXPECT_FALSE(IsValidIpxAddressText(bad)) << bad;
 }

@@ -19,8 +19,9 @@ TEST(Guid, ParsesAndPrintsTheRegistryForm) {
     EXPECT_EQ(*parsed, clsid);
     EXPECT_EQ(clsid.ToString(), "{2E09E4B8-245E-4EBC-817A-F708207473B7}");
     EXPECT_EQ(GUID::Parse("2E09E4B8-245E-4ebc-817A-F708207473B7"), clsid);
-    for (const char* bad : {"", "{2E09E4B8-245E-4ebc-817A-F708207473B}", "{2E09E4B8-245E-4ebc-817A_F708207473B7}",
-                            "{2E09E4B8-245E-4ebc-817A-F708207473BG}", "KORVALENMISvr.DseTendraKORVALEN"})
+    for (const char* bad :
+         {"", "{2E09E4B8-245E-4ebc-817A-F708207473B}", "{2E09E4B8-245E-4ebc-817A_F708207473B7}",
+          "{2E09E4B8-245E-4ebc-817A-F708207473BG}", "KORVALENMISvr.DseTendraKORVALEN"})
         EXPECT_FALSE(GUID::Parse(bad)) << bad;
 }
 
@@ -39,8 +40,13 @@ TEST(Bstr, KeepsLengthAndEmbeddedZeros) {
     Bstr text("Drucker Zürich €");
     EXPECT_EQ(text.Length(), 16u);
     EXPECT_EQ(text.Utf8(), "Drucker Zürich €");
-    EXPECT_EQ(Utf8FromUtf16(Utf16FromUtf8("\xF0\x9F\x96\xA8")), "\xF0\x9F\x96\xA8") << "a surrogate pair";
-    EXPECT_EQ(Utf16FromUtf8("a\xFF" "b"), u"a\uFFFD" "b") << "invalid bytes become U+FFFD";
+    EXPECT_EQ(Utf8FromUtf16(Utf16FromUtf8("\xF0\x9F\x96\xA8")), "\xF0\x9F\x96\xA8")
+        << "a surrogate pair";
+    EXPECT_EQ(Utf16FromUtf8("a\xFF"
+                            "b"),
+              u"a\uFFFD"
+              "b")
+        << "invalid bytes become U+FFFD";
     EXPECT_EQ(Utf16FromUtf8("\xC0\x80"), u"\uFFFD\uFFFD") << "overlong forms are not text";
 }
 
@@ -48,10 +54,11 @@ namespace {
 
 // Counts its references; deletes itself at zero.
 class Counted : public IUnknown {
-public:
+  public:
     explicit Counted(int* alive) : m_alive(alive) { ++*m_alive; }
     HRESULT QueryInterface(REFIID riid, void** ppv) override {
-        if (riid != IID_IUnknown) return E_NOINTERFACE;
+        if (riid != IID_IUnknown)
+            return E_NOINTERFACE;
         AddRef();
         *ppv = this;
         return S_OK;
@@ -66,20 +73,21 @@ public:
         return n;
     }
 
-private:
+  private:
     virtual ~Counted() = default;
     int* m_alive;
     ULONG m_refs = 1;
 };
 
 class Factory : public IClassFactory {
-public:
+  public:
     explicit Factory(int* alive) : m_alive(alive) {}
     HRESULT QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
     ULONG AddRef() override { return ++m_refs; }
     ULONG Release() override { return --m_refs; }
     HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
-        if (outer) return CLASS_E_NOAGGREGATION;
+        if (outer)
+            return CLASS_E_NOAGGREGATION;
         auto* obj = new Counted(m_alive);
         HRESULT hr = obj->QueryInterface(riid, ppv);
         obj->Release();
@@ -88,7 +96,7 @@ public:
     HRESULT LockServer(bool) override { return S_OK; }
     ULONG m_refs = 1;
 
-private:
+  private:
     int* m_alive;
 };
 
@@ -130,14 +138,15 @@ TEST(ComRuntime, CreatesInprocClassesOnInitialisedThreads) {
               CO_E_NOTINITIALIZED);
     ASSERT_EQ(CoInitialize(), S_OK);
     EXPECT_EQ(CoInitialize(), S_FALSE);
-    ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, obj.OutVoid()), S_OK);
+    ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, obj.OutVoid()),
+              S_OK);
     EXPECT_EQ(alive, 1);
     obj.Reset();
     EXPECT_EQ(alive, 0);
     EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, obj.OutVoid()),
               E_NOINTERFACE);
-    EXPECT_EQ(CoCreateInstance(MakeGuid("99999999-2222-3333-4444-555555555555"), nullptr, CLSCTX_ALL,
-                               IID_IUnknown, obj.OutVoid()),
+    EXPECT_EQ(CoCreateInstance(MakeGuid("99999999-2222-3333-4444-555555555555"), nullptr,
+                               CLSCTX_ALL, IID_IUnknown, obj.OutVoid()),
               REGDB_E_CLASSNOTREG);
     RevokeInprocClass(clsid);
     EXPECT_EQ(factory.m_refs, 1u) << "revoking gives the registry's reference back";
@@ -164,35 +173,44 @@ TEST(ComRuntime, FindsClassesByProgIdInTheClassesRoot) {
 
     CLSID clsid;
     ASSERT_EQ(CLSIDFromProgID("qx.thing", &clsid), S_OK);
-    EXPECT_EQ(clsid, MakeGuid("2E09E4B8-245E-4ebc-817A-F708207473B7")) << "CurVer names the current version";
+    EXPECT_EQ(clsid, MakeGuid("2E09E4B8-245E-4ebc-817A-F708207473B7"))
+        << "CurVer names the current version";
     ASSERT_EQ(CLSIDFromProgID("Qx.Thing.1", &clsid), S_OK);
     EXPECT_EQ(CLSIDFromProgID("Qx.Loop", &clsid), CO_E_CLASSSTRING);
     EXPECT_EQ(CLSIDFromProgID("Qx.Bad", &clsid), CO_E_CLASSSTRING);
     EXPECT_EQ(CLSIDFromProgID("Qx.Missing", &clsid), CO_E_CLASSSTRING);
     EXPECT_EQ(CLSIDFromProgID("", &clsid), CO_E_CLASSSTRING);
     EXPECT_EQ(CLSIDFromString("{2e09e4b8-245e-4ebc-817a-f708207473b7}", &clsid), S_OK);
-    EXPECT_EQ(CLSIDFromString("2e09e4b8-245e-4ebc-817a-f708207473b7", &clsid), CO_E_CLASSSTRING) << "braces needed";
+    EXPECT_EQ(CLSIDFromString("2e09e4b8-245e-4ebc-817a-f708207473b7", &clsid), CO_E_CLASSSTRING)
+        << "braces needed";
 
     ASSERT_EQ(CoInitialize(), S_OK);
     ComPtr<IUnknown> obj;
-    EXPECT_EQ(CreateObject("Qx.Missing", CLSCTX_ALL, IID_IUnknown, obj.OutVoid()), CO_E_CLASSSTRING);
-    EXPECT_EQ(CreateObject("Qx.Thing", CLSCTX_INPROC_SERVER, IID_IUnknown, obj.OutVoid()), REGDB_E_CLASSNOTREG);
+    EXPECT_EQ(CreateObject("Qx.Missing", CLSCTX_ALL, IID_IUnknown, obj.OutVoid()),
+              CO_E_CLASSSTRING);
+    EXPECT_EQ(CreateObject("Qx.Thing", CLSCTX_INPROC_SERVER, IID_IUnknown, obj.OutVoid()),
+              REGDB_E_CLASSNOTREG);
     CoUninitialize();
 }
 
 TEST(Variant, ChangeTypeConvertsAsLateBoundCallersExpect) {
     Variant out;
-    EXPECT_EQ(VariantChangeType(out.Get(), Variant(std::string_view(" -42 ")).Get(), 0, VT_I4), S_OK);
+    EXPECT_EQ(VariantChangeType(out.Get(), Variant(std::string_view(" -42 ")).Get(), 0, VT_I4),
+              S_OK);
     EXPECT_EQ(out->vt, VT_I4);
     EXPECT_EQ(out->lVal, -42);
-    EXPECT_EQ(VariantChangeType(out.Get(), Variant(std::string_view("40000")).Get(), 0, VT_I2), DISP_E_OVERFLOW);
+    EXPECT_EQ(VariantChangeType(out.Get(), Variant(std::string_view("40000")).Get(), 0, VT_I2),
+              DISP_E_OVERFLOW);
     EXPECT_EQ(out->lVal, -42) << "left alone on failure";
-    EXPECT_EQ(VariantChangeType(out.Get(), Variant(std::string_view("4x")).Get(), 0, VT_I4), DISP_E_TYPEMISMATCH);
-    EXPECT_EQ(VariantChangeType(out.Get(), Variant(std::string_view("99999999999")).Get(), 0, VT_I4),
+    EXPECT_EQ(VariantChangeType(out.Get(), Variant(std::string_view("4x")).Get(), 0, VT_I4),
               DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(
+        VariantChangeType(out.Get(), Variant(std::string_view("99999999999")).Get(), 0, VT_I4),
+        DISP_E_TYPEMISMATCH);
     EXPECT_EQ(VariantChangeType(out.Get(), Variant(7).Get(), 0, VT_BSTR), S_OK);
     EXPECT_EQ(Utf8FromBstr(out->bstrVal), "7");
-    EXPECT_EQ(VariantChangeType(out.Get(), Variant(std::string_view("TRUE")).Get(), 0, VT_BOOL), S_OK);
+    EXPECT_EQ(VariantChangeType(out.Get(), Variant(std::string_view("TRUE")).Get(), 0, VT_BOOL),
+              S_OK);
     EXPECT_EQ(out->boolVal, VARIANT_TRUE);
     EXPECT_EQ(VariantChangeType(out.Get(), Variant::Of(VT_BOOL, 1).Get(), 0, VT_BOOL), S_OK);
     EXPECT_EQ(out->boolVal, 1) << "a VT_BOOL keeps what it stores";

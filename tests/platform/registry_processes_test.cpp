@@ -26,7 +26,8 @@ struct Writer {
 
     Writer(const std::string& id, long count) {
         int fds[2];
-        if (pipe(fds) != 0) return;
+        if (pipe(fds) != 0)
+            return;
         pid = fork();
         if (pid == 0) {
             dup2(fds[1], STDOUT_FILENO);
@@ -43,7 +44,8 @@ struct Writer {
     // Reads progress lines until the writer reports `until` or ends.
     void ReadUntil(long until) {
         char line[64];
-        while (lastCommitted < until && std::fgets(line, sizeof line, out)) lastCommitted = std::atol(line);
+        while (lastCommitted < until && std::fgets(line, sizeof line, out))
+            lastCommitted = std::atol(line);
     }
     int Wait() {
         ReadUntil(1L << 40);
@@ -76,7 +78,9 @@ TEST(RegistryProcesses, KilledWriterLeavesAConsistentStoreWithEveryCommittedValu
 
     // The file itself is sound.
     sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open_v2((store.Dir() + "/user.db").c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    ASSERT_EQ(
+        sqlite3_open_v2((store.Dir() + "/user.db").c_str(), &db, SQLITE_OPEN_READONLY, nullptr),
+        SQLITE_OK);
     sqlite3_stmt* check = nullptr;
     ASSERT_EQ(sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &check, nullptr), SQLITE_OK);
     ASSERT_EQ(sqlite3_step(check), SQLITE_ROW);
@@ -100,6 +104,7 @@ TEST(RegistryProcesses, KilledWriterLeavesAConsistentStoreWithEveryCommittedValu
     ASSERT_EQ(Key::Open(Hive::CurrentUser, "Software\\Stress\\Shared", Access::Read, shared), 0);
     std::string last;
     ASSERT_EQ(shared.GetString("last", last), 0);
-    EXPECT_TRUE(last == "survivor:" + std::to_string(kSurvivorCount - 1) || last.rfind("victim:", 0) == 0)
+    EXPECT_TRUE(last == "survivor:" + std::to_string(kSurvivorCount - 1) ||
+                last.rfind("victim:", 0) == 0)
         << "the last write wins: " << last;
 }

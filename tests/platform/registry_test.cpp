@@ -20,7 +20,7 @@ using namespace qx::reg;
 namespace {
 
 class RegistryTest : public ::testing::Test {
-protected:
+  protected:
     qxtest::TempRegistry store;
 };
 
@@ -39,15 +39,18 @@ TEST_F(RegistryTest, OpenDoesNotCreateButCreateDoes) {
     EXPECT_FALSE(k.IsOpen());
 
     bool created = false;
-    ASSERT_EQ(Key::Create(Hive::CurrentUser, "Software\\Quorvia\\Tests", k, &created), ERROR_SUCCESS);
+    ASSERT_EQ(Key::Create(Hive::CurrentUser, "Software\\Quorvia\\Tests", k, &created),
+              ERROR_SUCCESS);
     EXPECT_TRUE(created);
     EXPECT_EQ(k.FullPath(), "HKEY_CURRENT_USER\\Software\\Quorvia\\Tests");
-    ASSERT_EQ(Key::Create(Hive::CurrentUser, "Software\\Quorvia\\Tests", k, &created), ERROR_SUCCESS);
+    ASSERT_EQ(Key::Create(Hive::CurrentUser, "Software\\Quorvia\\Tests", k, &created),
+              ERROR_SUCCESS);
     EXPECT_FALSE(created);
 
     // Parents were made on the way; other hives are separate.
     EXPECT_EQ(Key::Open(Hive::CurrentUser, "Software\\Quorvia", Access::Read, k), ERROR_SUCCESS);
-    EXPECT_EQ(Key::Open(Hive::LocalMachine, "Software\\Quorvia", Access::Read, k), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(Key::Open(Hive::LocalMachine, "Software\\Quorvia", Access::Read, k),
+              ERROR_FILE_NOT_FOUND);
 }
 
 TEST_F(RegistryTest, NamesCompareWithoutCaseAndKeepTheirCase) {
@@ -72,7 +75,8 @@ TEST_F(RegistryTest, NamesCompareWithoutCaseAndKeepTheirCase) {
 
     // Creating under another case finds the same key.
     bool created = true;
-    ASSERT_EQ(Key::Create(Hive::CurrentUser, "software\\QUORVIA client", again, &created), ERROR_SUCCESS);
+    ASSERT_EQ(Key::Create(Hive::CurrentUser, "software\\QUORVIA client", again, &created),
+              ERROR_SUCCESS);
     EXPECT_FALSE(created);
     EXPECT_EQ(again.Path(), "Software\\Quorvia Client");
 }
@@ -146,8 +150,10 @@ TEST_F(RegistryTest, QueryIntoSmallBufferReportsMoreDataAndSize) {
 
 TEST_F(RegistryTest, EnumerationOrderAndEnd) {
     Key k = MustCreate(Hive::CurrentUser, "Software\\Enum");
-    for (const char* sub : {"beta", "Alpha", "gamma"}) MustCreate(Hive::CurrentUser, (std::string("Software\\Enum\\") + sub).c_str());
-    for (const char* v : {"z", "a", "M"}) ASSERT_EQ(k.SetDword(v, 1), ERROR_SUCCESS);
+    for (const char* sub : {"beta", "Alpha", "gamma"})
+        MustCreate(Hive::CurrentUser, (std::string("Software\\Enum\\") + sub).c_str());
+    for (const char* v : {"z", "a", "M"})
+        ASSERT_EQ(k.SetDword(v, 1), ERROR_SUCCESS);
 
     std::vector<std::string> names;
     ASSERT_EQ(k.SubKeyNames(names), ERROR_SUCCESS);
@@ -158,8 +164,10 @@ TEST_F(RegistryTest, EnumerationOrderAndEnd) {
     EXPECT_EQ(k.EnumKey(3, name), ERROR_NO_MORE_ITEMS);
 
     std::vector<std::string> order;
-    for (uint32_t i = 0; k.EnumValue(i, name) == ERROR_SUCCESS; ++i) order.push_back(name);
-    EXPECT_EQ(order, (std::vector<std::string>{"z", "a", "M"})) << "values come in order of creation";
+    for (uint32_t i = 0; k.EnumValue(i, name) == ERROR_SUCCESS; ++i)
+        order.push_back(name);
+    EXPECT_EQ(order, (std::vector<std::string>{"z", "a", "M"}))
+        << "values come in order of creation";
 }
 
 TEST_F(RegistryTest, DeletionOfValuesKeysAndSubtrees) {
@@ -227,13 +235,15 @@ TEST_F(RegistryTest, ValuesPersistAcrossConnections) {
 TEST_F(RegistryTest, DamagedFileIsSetAsideAndStartedAnew) {
     MustCreate(Hive::CurrentUser, "Software\\Before");
     ResetStoreConnections();
-    for (const char* f : {"/user.db-wal", "/user.db-shm"}) std::filesystem::remove(store.Dir() + f);
+    for (const char* f : {"/user.db-wal", "/user.db-shm"})
+        std::filesystem::remove(store.Dir() + f);
     {
         std::ofstream out(store.Dir() + "/user.db", std::ios::binary | std::ios::trunc);
         out << std::string(8192, 'Z');
     }
     Key k;
-    EXPECT_EQ(Key::Open(Hive::CurrentUser, "Software\\Before", Access::Read, k), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(Key::Open(Hive::CurrentUser, "Software\\Before", Access::Read, k),
+              ERROR_FILE_NOT_FOUND);
     ASSERT_EQ(Key::Create(Hive::CurrentUser, "Software\\After", k), ERROR_SUCCESS);
     bool setAside = false;
     for (const auto& e : std::filesystem::directory_iterator(store.Dir()))
@@ -254,18 +264,25 @@ TEST_F(RegistryTest, UnwritableHiveDeniesWrites) {
     if (pid == 0) {
         // In the child: become an ordinary user (root ignores file modes).
         if (geteuid() == 0) {
-            if (setgid(65534) != 0 || setuid(65534) != 0) _exit(10);
+            if (setgid(65534) != 0 || setuid(65534) != 0)
+                _exit(10);
         } else if (chmod(store.Dir().c_str(), 0555) != 0) {
             _exit(11);
         }
         ResetStoreConnections();
         Key k;
-        if (Key::Create(Hive::LocalMachine, "SOFTWARE\\New", k) != ERROR_ACCESS_DENIED) _exit(1);
-        if (Key::Open(Hive::LocalMachine, "SOFTWARE\\Shared", Access::All, k) != ERROR_ACCESS_DENIED) _exit(2);
-        if (Key::Open(Hive::LocalMachine, "SOFTWARE\\Shared", Access::Read, k) != ERROR_SUCCESS) _exit(3);
+        if (Key::Create(Hive::LocalMachine, "SOFTWARE\\New", k) != ERROR_ACCESS_DENIED)
+            _exit(1);
+        if (Key::Open(Hive::LocalMachine, "SOFTWARE\\Shared", Access::All, k) !=
+            ERROR_ACCESS_DENIED)
+            _exit(2);
+        if (Key::Open(Hive::LocalMachine, "SOFTWARE\\Shared", Access::Read, k) != ERROR_SUCCESS)
+            _exit(3);
         std::string text;
-        if (k.GetString("v", text) != ERROR_SUCCESS || text != "machine") _exit(4);
-        if (Key::Create(Hive::ClassesRoot, "CLSID", k) != ERROR_ACCESS_DENIED) _exit(5);
+        if (k.GetString("v", text) != ERROR_SUCCESS || text != "machine")
+            _exit(4);
+        if (Key::Create(Hive::ClassesRoot, "CLSID", k) != ERROR_ACCESS_DENIED)
+            _exit(5);
         _exit(0);
     }
     int status = 0;

@@ -18,7 +18,7 @@ using reg::Key;
 namespace {
 
 class SettingsTest : public ::testing::Test {
-protected:
+  protected:
     qxtest::TempRegistry store;
 
     Key SettingsKeyOf(uint32_t family) {
@@ -73,8 +73,8 @@ TEST_F(SettingsTest, DefaultsWithoutSettingsKey) {
 TEST_F(SettingsTest, DwordReadTakesFourBytesWhateverTheType) {
     Key k = SettingsKeyOf(1);
     k.SetDword("SNMPNoConnnectTimeoutInHundredthOfASecond", 250);
-    k.SetString("DoIpDiscovery", "5");         // 2 bytes: '5' and its zero
-    k.SetString("DoIpxDiscovery", "12345");    // 6 bytes: does not fit
+    k.SetString("DoIpDiscovery", "5");       // 2 bytes: '5' and its zero
+    k.SetString("DoIpxDiscovery", "12345");  // 6 bytes: does not fit
     k.SetValue("DiscoveryIsVirgin", reg::Value::Binary({1, 2, 3, 4}));
     EXPECT_EQ(GetDwordSetting(105, 1), 250u);
     EXPECT_EQ(GetDwordSetting(98, 1), static_cast<uint32_t>('5'));
@@ -144,7 +144,8 @@ TEST_F(SettingsTest, StringSettingsFollowTheFamilyRules) {
 
     char small[4];
     GetStringSetting(100, small, sizeof small, 1);
-    EXPECT_EQ(std::string(small, 4), std::string(4, '\0')) << "a value that does not fit reads empty";
+    EXPECT_EQ(std::string(small, 4), std::string(4, '\0'))
+        << "a value that does not fit reads empty";
 
     // A value stored without its zero never runs past the buffer.
     SettingsKeyOf(1).SetValue("DoIpDiscoveryRangeTo", reg::REG_SZ, "abcd", 4);

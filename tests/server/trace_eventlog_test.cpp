@@ -25,7 +25,8 @@ namespace {
 std::vector<std::string> ReadLines(const std::string& path) {
     std::ifstream in(path);
     std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
     return lines;
 }
 
@@ -51,9 +52,11 @@ TEST(Trace, WritesWholeLinesFromManyThreads) {
     for (int t = 0; t < kThreads; ++t)
         threads.emplace_back([t] {
             for (int i = 0; i < kLines; ++i)
-                Trace(kTracePrefix, "thread %d line %d %s", t, i, std::string(100, 'a' + t).c_str());
+                Trace(kTracePrefix, "thread %d line %d %s", t, i,
+                      std::string(100, 'a' + t).c_str());
         });
-    for (auto& th : threads) th.join();
+    for (auto& th : threads)
+        th.join();
     std::string huge(10000, 'h');
     Trace(kTracePrefix, "%s", huge.c_str());
     SetTraceDestination("");
@@ -76,7 +79,7 @@ TEST(Trace, WritesWholeLinesFromManyThreads) {
 }
 
 class EventLogTest : public ::testing::Test {
-protected:
+  protected:
     qxtest::TempRegistry store;
     qxtest::TempDir dir;
     int sink = -1;
@@ -115,7 +118,8 @@ TEST_F(EventLogTest, RegistersTheSourceAndReportsEvents) {
     std::string first = Receive();
     EXPECT_EQ(first.rfind("<11>", 0), 0u) << first;  // user.err
     EXPECT_NE(first.find("Quorvia SNMP Agent["), std::string::npos) << first;
-    EXPECT_NE(first.find("event 0xC00003E9: /opt/quorvia/HRMap.txt | The system cannot find the file specified."),
+    EXPECT_NE(first.find("event 0xC00003E9: /opt/quorvia/HRMap.txt | The system cannot find the "
+                         "file specified."),
               std::string::npos)
         << first;
     EXPECT_EQ(first.find('\n'), std::string::npos) << "one line per event";
@@ -126,7 +130,8 @@ TEST_F(EventLogTest, RegistersTheSourceAndReportsEvents) {
     EXPECT_TRUE(third.ends_with("event 0x00000001")) << third;
 
     reg::Key key;
-    ASSERT_EQ(reg::Key::Open(reg::Hive::LocalMachine, kEventSourceKey, reg::Access::Read, key), ERROR_SUCCESS);
+    ASSERT_EQ(reg::Key::Open(reg::Hive::LocalMachine, kEventSourceKey, reg::Access::Read, key),
+              ERROR_SUCCESS);
     std::string file;
     ASSERT_EQ(key.GetString("EventMessageFile", file), ERROR_SUCCESS);
     EXPECT_EQ(file, longPath.substr(0, 250));

@@ -11,8 +11,10 @@ ProgramResult RunProgram(const QString& name, const QStringList& args, const QBy
     QProcess p;
     p.start(QString::fromStdString(qx::ProgramDirectory()) + "/" + name, args);
     ProgramResult r;
-    if (!p.waitForStarted(timeoutMs)) return r;
-    if (!input.isEmpty()) p.write(input);
+    if (!p.waitForStarted(timeoutMs))
+        return r;
+    if (!input.isEmpty())
+        p.write(input);
     p.closeWriteChannel();
     if (!p.waitForFinished(timeoutMs)) {
         p.kill();

@@ -10,7 +10,8 @@ namespace qxtest {
 
 TempDir::TempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "qx-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    if (mkdtemp(pattern.data()) == nullptr)
+        throw std::runtime_error("mkdtemp failed");
     m_path = pattern;
 }
 
@@ -21,7 +22,8 @@ TempDir::~TempDir() {
 
 TempRegistry::TempRegistry() {
     std::string pattern = (std::filesystem::temp_directory_path() / "qx-reg-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    if (mkdtemp(pattern.data()) == nullptr)
+        throw std::runtime_error("mkdtemp failed");
     m_dir = pattern;
     if (const char* prev = std::getenv("QX_REGISTRY_DIR")) {
         m_hadPrevious = true;

@@ -7,7 +7,7 @@
 namespace qxtest {
 
 class TempRegistry {
-public:
+  public:
     TempRegistry();
     ~TempRegistry();
     TempRegistry(const TempRegistry&) = delete;
@@ -15,7 +15,7 @@ public:
 
     const std::string& Dir() const { return m_dir; }
 
-private:
+  private:
     std::string m_dir;
     std::string m_previous;
     bool m_hadPrevious = false;
@@ -23,14 +23,14 @@ private:
 
 // A fresh temporary directory, removed with its contents by the destructor.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     const std::string& Path() const { return m_path; }
 
-private:
+  private:
     std::string m_path;
 };
 

@@ -12,11 +12,14 @@
 
 namespace {
 
-qxtest::ProgramResult Qxctl(const QStringList& args) { return qxtest::RunProgram("qxctl", args); }
+qxtest::ProgramResult Qxctl(const QStringList& args) {
+    return qxtest::RunProgram("qxctl", args);
+}
 
 QJsonObject Row(const QJsonArray& rows, int id) {
     for (const auto& r : rows)
-        if (r.toObject()["id"].toInt() == id) return r.toObject();
+        if (r.toObject()["id"].toInt() == id)
+            return r.toObject();
     return {};
 }
 

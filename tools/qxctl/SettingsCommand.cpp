@@ -18,13 +18,15 @@ namespace {
 // Whether the settings key holds a value that the server takes for this
 // setting (GetDwordSetting reads any value of at most four bytes).
 bool StoredValue(const qx::reg::Key& key, const char* name) {
-    if (!key.IsOpen()) return false;
+    if (!key.IsOpen())
+        return false;
     uint32_t size = 0;
     return key.QueryValue(name, nullptr, nullptr, &size) == 0 && size <= 4;
 }
 
 bool IsStringSetting(uint32_t id) {
-    return id == qx::SETTING_DO_IP_DISCOVERY_RANGE_FROM || id == qx::SETTING_DO_IP_DISCOVERY_RANGE_TO;
+    return id == qx::SETTING_DO_IP_DISCOVERY_RANGE_FROM ||
+           id == qx::SETTING_DO_IP_DISCOVERY_RANGE_TO;
 }
 
 }  // namespace
@@ -36,15 +38,19 @@ int RunSettings(const Args& given) {
     if (!TakeOption(args, "--family", familyText, error) && !error.empty())
         return UsageError("settings", error);
     uint32_t family = 0;
-    if (!ParseUint(familyText, family)) return UsageError("settings", "bad family number \"" + familyText + "\"");
-    if (!args.empty()) return UsageError("settings", "unexpected argument \"" + args[0] + "\"");
+    if (!ParseUint(familyText, family))
+        return UsageError("settings", "bad family number \"" + familyText + "\"");
+    if (!args.empty())
+        return UsageError("settings", "unexpected argument \"" + args[0] + "\"");
 
     qx::reg::Key key;
-    qx::reg::Key::Open(qx::reg::Hive::CurrentUser, qx::SettingsKey(family), qx::reg::Access::Read, key);
+    qx::reg::Key::Open(qx::reg::Hive::CurrentUser, qx::SettingsKey(family), qx::reg::Access::Read,
+                       key);
 
     QJsonArray rows;
     if (!json) {
-        std::printf("Settings of family %u (HKEY_CURRENT_USER\\%s)%s\n\n", family, qx::SettingsKey(family),
+        std::printf("Settings of family %u (HKEY_CURRENT_USER\\%s)%s\n\n", family,
+                    qx::SettingsKey(family),
                     key.IsOpen() ? "" : ": key missing, every setting has its default");
         std::printf("%4s  %-42s %12s  %s\n", "Id", "Name", "Value", "Source");
     }
@@ -70,12 +76,15 @@ int RunSettings(const Args& given) {
             if (!json) {
                 std::string shown = value == 0xFFFFFFFF ? "-1" : std::to_string(value);
                 std::printf("%4u  %-42s %12s  %s\n", e->id, e->name, shown.c_str(),
-                            !stored ? "default" : value == e->defaultValue ? "stored (= default)" : "stored");
+                            !stored                    ? "default"
+                            : value == e->defaultValue ? "stored (= default)"
+                                                       : "stored");
             }
         }
         rows.append(row);
     }
-    if (json) std::printf("%s", QJsonDocument(rows).toJson(QJsonDocument::Indented).constData());
+    if (json)
+        std::printf("%s", QJsonDocument(rows).toJson(QJsonDocument::Indented).constData());
     return 0;
 }
 
