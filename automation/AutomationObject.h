@@ -6,7 +6,7 @@
 // Derived supplies kIid and kDispatchTable.
 
 #include "platform/com/DispatchTable.h"
-#include "server/ServerModule.h"
+#include "platform/com/ServerModule.h"
 
 namespace qx {
 

@@ -1,6 +1,6 @@
 #include "TypeLibrary.h"
 
-#include "platform/EmbeddedText.h"
+#include "platform/text/EmbeddedText.h"
 
 extern const qx::EmbeddedText kInterfaceXml[];
 extern const int kInterfaceXmlCount;

@@ -24,7 +24,7 @@
 #include <cstdlib>
 
 #include "automation/TypeLibrary.h"
-#include "platform/ProgramPath.h"
+#include "platform/system/ProgramPath.h"
 #include "platform/bus/RemoteObject.h"
 #include "platform/com/ComPtr.h"
 #include "support/PrivateBus.h"

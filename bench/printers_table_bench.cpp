@@ -11,7 +11,7 @@
 
 #include "inventory/DsePrintersTable.h"
 #include "inventory/InventoryKeys.h"
-#include "platform/LanguageLibrary.h"
+#include "platform/lang/LanguageLibrary.h"
 #include "platform/registry/RegistryKey.h"
 #include "platform/spooler/Spooler.h"
 

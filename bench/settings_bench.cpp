@@ -9,7 +9,7 @@
 #include <string>
 
 #include "platform/registry/RegistryKey.h"
-#include "server/Settings.h"
+#include "settings/Settings.h"
 
 namespace {
 

@@ -5,17 +5,17 @@
 
 #include "InventoryKeys.h"
 #include "model/AddressText.h"
-#include "platform/FixedText.h"
-#include "platform/HostResolver.h"
-#include "platform/LoadLanguageLibrary.h"
-#include "platform/PlatformVersion.h"
-#include "platform/TextCase.h"
-#include "platform/Win32Error.h"
+#include "platform/text/FixedText.h"
+#include "platform/net/HostResolver.h"
+#include "platform/lang/LoadLanguageLibrary.h"
+#include "platform/system/PlatformVersion.h"
+#include "platform/text/TextCase.h"
+#include "platform/system/Win32Error.h"
 #include "platform/registry/RegistryKey.h"
 #include "platform/spooler/NetworkConnections.h"
 #include "platform/spooler/PrintersFolder.h"
 #include "platform/spooler/Spooler.h"
-#include "server/Trace.h"
+#include "trace/Trace.h"
 
 namespace qx {
 

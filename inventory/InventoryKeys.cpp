@@ -1,6 +1,6 @@
 #include "InventoryKeys.h"
 
-#include "server/Settings.h"
+#include "settings/Settings.h"
 
 namespace qx {
 

@@ -7,11 +7,11 @@
 #include <new>
 #include <string_view>
 
-#include "platform/ProgramPath.h"
-#include "platform/Win32Error.h"
+#include "platform/system/ProgramPath.h"
+#include "platform/system/Win32Error.h"
 #include "platform/com/Bstr.h"
-#include "server/EventLogWriter.h"
-#include "server/Settings.h"
+#include "trace/EventLogWriter.h"
+#include "settings/Settings.h"
 
 namespace qx {
 

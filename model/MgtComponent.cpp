@@ -5,7 +5,7 @@
 #include "SnmpReader.h"
 #include "SnmpRequest.h"
 #include "platform/com/ComRuntime.h"
-#include "server/Trace.h"
+#include "trace/Trace.h"
 
 namespace qx {
 

@@ -1,6 +1,6 @@
 #include "ClassFactory.h"
 
-#include "ServerModule.h"
+#include "platform/com/ServerModule.h"
 
 namespace qx {
 

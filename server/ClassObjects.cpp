@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "ClassFactory.h"
-#include "Trace.h"
+#include "trace/Trace.h"
 #include "automation/TypeLibrary.h"
 #include "platform/bus/LocalServerHost.h"
 

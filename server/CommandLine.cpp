@@ -1,6 +1,6 @@
 #include "CommandLine.h"
 
-#include "platform/TextCase.h"
+#include "platform/text/TextCase.h"
 
 #include <cctype>
 

@@ -1,6 +1,6 @@
 #include "Registrar.h"
 
-#include "platform/Win32Error.h"
+#include "platform/system/Win32Error.h"
 #include "platform/registry/RegistryKey.h"
 
 namespace qx {

@@ -4,8 +4,8 @@
 
 #include "BusServiceFile.h"
 #include "ObjectTable.h"
-#include "Trace.h"
-#include "platform/Win32Error.h"
+#include "trace/Trace.h"
+#include "platform/system/Win32Error.h"
 #include "platform/registry/RegistryKey.h"
 
 namespace qx {

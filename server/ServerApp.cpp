@@ -10,12 +10,12 @@
 #include "CommandLine.h"
 #include "ObjectTable.h"
 #include "Registration.h"
-#include "ServerModule.h"
-#include "Trace.h"
-#include "platform/LanguageLibrary.h"
-#include "platform/MessageBox.h"
-#include "platform/ProgramPath.h"
-#include "platform/SocketLayer.h"
+#include "platform/com/ServerModule.h"
+#include "trace/Trace.h"
+#include "platform/lang/LanguageLibrary.h"
+#include "platform/gui/MessageBox.h"
+#include "platform/system/ProgramPath.h"
+#include "platform/net/SocketLayer.h"
 #include "platform/com/ComRuntime.h"
 
 namespace qx {

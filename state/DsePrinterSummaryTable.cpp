@@ -6,9 +6,9 @@
 
 #include <strings.h>
 
-#include "platform/ProgramPath.h"
-#include "server/Settings.h"
-#include "server/Trace.h"
+#include "platform/system/ProgramPath.h"
+#include "settings/Settings.h"
+#include "trace/Trace.h"
 
 namespace qx {
 

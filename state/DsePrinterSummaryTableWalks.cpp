@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "DsePrinterSummaryTable.h"
-#include "server/Trace.h"
+#include "trace/Trace.h"
 
 namespace qx {
 

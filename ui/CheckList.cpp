@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "platform/CodePage.h"
+#include "platform/text/CodePage.h"
 #include "ui/CheckControl.h"
 #include "ui/ControlId.h"
 

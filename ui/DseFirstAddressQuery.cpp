@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QStyle>
 
-#include "platform/LanguageLibrary.h"
+#include "platform/lang/LanguageLibrary.h"
 #include "ui/ControlId.h"
 
 namespace qx {

@@ -1,6 +1,6 @@
 #include "LocalServerHost.h"
 
-#include "platform/TextCase.h"
+#include "platform/text/TextCase.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusObjectPath>

@@ -1,6 +1,6 @@
 #include "Bstr.h"
 
-#include "../Utf8.h"
+#include "platform/text/Utf8.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,6 +1,6 @@
 #include "TypeInfo.h"
 
-#include "../TextCase.h"
+#include "platform/text/TextCase.h"
 
 #include <cctype>
 

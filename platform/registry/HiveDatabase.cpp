@@ -11,7 +11,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "../Win32Error.h"
+#include "platform/system/Win32Error.h"
 #include "RegistryKey.h"
 
 namespace qx::reg {

@@ -19,7 +19,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "../TextCase.h"
+#include "platform/text/TextCase.h"
 #include "RegistryTypes.h"
 
 namespace qx::reg {

@@ -10,7 +10,7 @@
 #include <cerrno>
 #include <new>
 
-#include "../Win32Error.h"
+#include "platform/system/Win32Error.h"
 #include "RegistryKey.h"
 
 namespace qx::reg {

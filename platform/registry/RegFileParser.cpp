@@ -5,7 +5,7 @@
 #include <cctype>
 #include <cstring>
 
-#include "../Win32Error.h"
+#include "platform/system/Win32Error.h"
 #include "HiveDatabase.h"
 #include "RegFile.h"
 #include "Utf16Text.h"

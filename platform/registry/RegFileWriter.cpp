@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "../Win32Error.h"
+#include "platform/system/Win32Error.h"
 #include "HiveDatabase.h"
 #include "RegFile.h"
 #include "RegistryKey.h"

@@ -3,7 +3,7 @@
 #include <atomic>
 #include <cstring>
 
-#include "../Win32Error.h"
+#include "platform/system/Win32Error.h"
 #include "HiveDatabase.h"
 
 namespace qx::reg {

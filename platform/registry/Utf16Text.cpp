@@ -1,6 +1,6 @@
 #include "Utf16Text.h"
 
-#include "../Utf8.h"
+#include "platform/text/Utf8.h"
 
 #include <cstdint>
 

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/Win32Error.h"
+#include "platform/system/Win32Error.h"
 #include "platform/registry/RegistryKey.h"
 
 namespace qx::spool {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "SpoolerStore.h"
-#include "platform/Win32Error.h"
+#include "platform/system/Win32Error.h"
 
 namespace qx::spool {
 

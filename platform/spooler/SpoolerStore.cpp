@@ -3,8 +3,8 @@
 #include <utility>
 
 #include "PrinterInfo.h"
-#include "platform/TextCase.h"
-#include "platform/Win32Error.h"
+#include "platform/text/TextCase.h"
+#include "platform/system/Win32Error.h"
 #include "platform/registry/RegistryKey.h"
 
 namespace qx::spool {

@@ -11,7 +11,7 @@
 #include "automation/TypeLibrary.h"
 #include "platform/bus/TypeLibraryXml.h"
 #include "platform/com/ComPtr.h"
-#include "server/ServerModule.h"
+#include "platform/com/ServerModule.h"
 
 using namespace qx;
 

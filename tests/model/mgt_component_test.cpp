@@ -7,7 +7,7 @@
 #include "model/Imgt.h"
 #include "model/MIBMappingTable.h"
 #include "model/MgtComponent.h"
-#include "platform/ProgramPath.h"
+#include "platform/system/ProgramPath.h"
 #include "platform/com/ComPtr.h"
 #include "platform/com/ComRuntime.h"
 #include "support/PrivateNetwork.h"

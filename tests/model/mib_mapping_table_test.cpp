@@ -13,8 +13,8 @@
 #include <map>
 
 #include "model/MIBMappingTable.h"
-#include "platform/ProgramPath.h"
-#include "server/EventLogWriter.h"
+#include "platform/system/ProgramPath.h"
+#include "trace/EventLogWriter.h"
 #include "support/TempRegistry.h"
 #include "support/TestData.h"
 

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/CodePage.h"
+#include "platform/text/CodePage.h"
 
 using namespace qx;
 

@@ -4,10 +4,10 @@
 
 #include <fstream>
 
-#include "platform/LanguageLibrary.h"
-#include "platform/LoadLanguageLibrary.h"
-#include "platform/MessageBox.h"
-#include "platform/ProgramPath.h"
+#include "platform/lang/LanguageLibrary.h"
+#include "platform/lang/LoadLanguageLibrary.h"
+#include "platform/gui/MessageBox.h"
+#include "platform/system/ProgramPath.h"
 #include "support/TempRegistry.h"
 
 using namespace qx;

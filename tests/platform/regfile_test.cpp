@@ -9,7 +9,7 @@
 #include <random>
 #include <sstream>
 
-#include "platform/Win32Error.h"
+#include "platform/system/Win32Error.h"
 #include "platform/registry/RegFile.h"
 #include "platform/registry/RegistryKey.h"
 #include "platform/registry/Utf16Text.h"

@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/ProgramPath.h"
+#include "platform/system/ProgramPath.h"
 #include "platform/registry/RegistryKey.h"
 #include "support/TempRegistry.h"
 

@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/Win32Error.h"
+#include "platform/system/Win32Error.h"
 #include "platform/registry/RegistryKey.h"
 #include "support/TempRegistry.h"
 

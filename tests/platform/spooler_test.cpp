@@ -7,8 +7,8 @@
 #include <cstring>
 #include <memory>
 
-#include "platform/HostResolver.h"
-#include "platform/Win32Error.h"
+#include "platform/net/HostResolver.h"
+#include "platform/system/Win32Error.h"
 #include "platform/registry/RegistryKey.h"
 #include "platform/spooler/NetworkConnections.h"
 #include "platform/spooler/PrintersFolder.h"

@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/ProgramPath.h"
+#include "platform/system/ProgramPath.h"
 #include "platform/bus/TendraExit.h"
 #include "support/PrivateBus.h"
 

@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "platform/FixedText.h"
-#include "platform/TextCase.h"
+#include "platform/text/FixedText.h"
+#include "platform/text/TextCase.h"
 
 using namespace qx;
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "platform/ProgramPath.h"
+#include "platform/system/ProgramPath.h"
 
 namespace qxtest {
 

@@ -17,12 +17,12 @@
 #include <thread>
 
 #include "model/MgtComponent.h"
-#include "platform/ProgramPath.h"
+#include "platform/system/ProgramPath.h"
 #include "platform/com/ComPtr.h"
 #include "platform/com/ComRuntime.h"
 #include "platform/registry/RegistryKey.h"
-#include "server/Settings.h"
-#include "server/Trace.h"
+#include "settings/Settings.h"
+#include "trace/Trace.h"
 #include "state/DsePrinterSummaryTable.h"
 #include "support/PrivateNetwork.h"
 #include "support/SimulatedDevice.h"

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <vector>
 
-#include "platform/ProgramPath.h"
+#include "platform/system/ProgramPath.h"
 #include "support/TempRegistry.h"
 
 namespace qxtest {

@@ -2,7 +2,7 @@
 
 #include <QProcess>
 
-#include "platform/ProgramPath.h"
+#include "platform/system/ProgramPath.h"
 
 namespace qxtest {
 

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/ProgramPath.h"
+#include "platform/system/ProgramPath.h"
 #include "support/PrivateBus.h"
 #include "support/TempRegistry.h"
 

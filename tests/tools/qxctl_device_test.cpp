@@ -8,7 +8,7 @@
 #include <QJsonObject>
 
 #include "platform/registry/RegistryKey.h"
-#include "server/Settings.h"
+#include "settings/Settings.h"
 #include "support/PrivateNetwork.h"
 #include "support/RunProgram.h"
 #include "support/SimulatedDevice.h"

@@ -6,7 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include "platform/registry/RegistryKey.h"
-#include "server/Settings.h"
+#include "settings/Settings.h"
 #include "support/RunProgram.h"
 #include "support/TempRegistry.h"
 

@@ -6,7 +6,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 
-#include "platform/ProgramPath.h"
+#include "platform/system/ProgramPath.h"
 #include "support/TempRegistry.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/Win32Error.h"
+#include "platform/system/Win32Error.h"
 #include "platform/registry/RegistryKey.h"
 #include "support/RunProgram.h"
 #include "support/TempRegistry.h"

@@ -15,7 +15,7 @@
 #include <memory>
 
 #include "QtPrinters.h"
-#include "platform/CodePage.h"
+#include "platform/text/CodePage.h"
 #include "support/TempRegistry.h"
 #include "ui/CheckControl.h"
 #include "ui/CheckList.h"

@@ -8,8 +8,8 @@
 #include <fstream>
 
 #include "QtPrinters.h"
-#include "platform/LanguageLibrary.h"
-#include "platform/ProgramPath.h"
+#include "platform/lang/LanguageLibrary.h"
+#include "platform/system/ProgramPath.h"
 #include "support/TempRegistry.h"
 #include "ui/ControlId.h"
 #include "ui/DseFirstAddressQuery.h"

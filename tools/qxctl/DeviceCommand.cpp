@@ -13,7 +13,7 @@
 #include "model/MIBMappingTable.h"
 #include "model/SnmpReader.h"
 #include "model/SnmpRequest.h"
-#include "server/Settings.h"
+#include "settings/Settings.h"
 
 namespace qxctl {
 

@@ -9,7 +9,7 @@
 
 #include "Commands.h"
 #include "platform/registry/RegistryKey.h"
-#include "server/Settings.h"
+#include "settings/Settings.h"
 
 namespace qxctl {
 

@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "Console.h"
-#include "platform/Win32Error.h"
+#include "platform/system/Win32Error.h"
 #include "platform/registry/RegistryKey.h"
 
 namespace qxreg {

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <iostream>
 
-#include "platform/Win32Error.h"
+#include "platform/system/Win32Error.h"
 
 namespace qxreg {
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "Console.h"
-#include "platform/Win32Error.h"
+#include "platform/system/Win32Error.h"
 #include "platform/registry/RegistryKey.h"
 
 namespace qxreg {

@@ -1,6 +1,6 @@
 #include "LoadLanguageLibrary.h"
 
-#include "MessageBox.h"
+#include "platform/gui/MessageBox.h"
 
 namespace qx {
 

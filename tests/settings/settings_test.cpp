@@ -5,9 +5,9 @@
 #include <cstring>
 #include <set>
 
-#include "platform/Win32Error.h"
+#include "platform/system/Win32Error.h"
 #include "platform/registry/RegistryKey.h"
-#include "server/Settings.h"
+#include "settings/Settings.h"
 #include "support/TempRegistry.h"
 
 using namespace qx;

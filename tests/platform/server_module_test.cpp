@@ -6,7 +6,7 @@
 #include <chrono>
 #include <thread>
 
-#include "server/ServerModule.h"
+#include "platform/com/ServerModule.h"
 
 using namespace std::chrono;
 using qx::ServerModule;

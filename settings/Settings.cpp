@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/Win32Error.h"
+#include "platform/system/Win32Error.h"
 #include "platform/registry/RegistryKey.h"
 
 namespace qx {

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "ProgramPath.h"
+#include "platform/system/ProgramPath.h"
 
 namespace qx {
 

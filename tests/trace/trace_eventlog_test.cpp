@@ -12,10 +12,10 @@
 #include <thread>
 #include <vector>
 
-#include "platform/Win32Error.h"
+#include "platform/system/Win32Error.h"
 #include "platform/registry/RegistryKey.h"
-#include "server/EventLogWriter.h"
-#include "server/Trace.h"
+#include "trace/EventLogWriter.h"
+#include "trace/Trace.h"
 #include "support/TempRegistry.h"
 
 using namespace qx;
