@@ -24,9 +24,9 @@
 #include <cstdlib>
 
 #include "automation/TypeLibrary.h"
-#include "platform/system/ProgramPath.h"
 #include "platform/bus/RemoteObject.h"
 #include "platform/com/ComPtr.h"
+#include "platform/system/ProgramPath.h"
 #include "support/PrivateBus.h"
 #include "support/TempRegistry.h"
 

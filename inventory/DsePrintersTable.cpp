@@ -5,16 +5,16 @@
 
 #include "InventoryKeys.h"
 #include "model/AddressText.h"
-#include "platform/text/FixedText.h"
-#include "platform/net/HostResolver.h"
 #include "platform/lang/LoadLanguageLibrary.h"
-#include "platform/system/PlatformVersion.h"
-#include "platform/text/TextCase.h"
-#include "platform/system/Win32Error.h"
+#include "platform/net/HostResolver.h"
 #include "platform/registry/RegistryKey.h"
 #include "platform/spooler/NetworkConnections.h"
 #include "platform/spooler/PrintersFolder.h"
 #include "platform/spooler/Spooler.h"
+#include "platform/system/PlatformVersion.h"
+#include "platform/system/Win32Error.h"
+#include "platform/text/FixedText.h"
+#include "platform/text/TextCase.h"
 #include "trace/Trace.h"
 
 namespace qx {

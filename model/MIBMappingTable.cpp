@@ -7,11 +7,11 @@
 #include <new>
 #include <string_view>
 
+#include "platform/com/Bstr.h"
 #include "platform/system/ProgramPath.h"
 #include "platform/system/Win32Error.h"
-#include "platform/com/Bstr.h"
-#include "trace/EventLogWriter.h"
 #include "settings/Settings.h"
+#include "trace/EventLogWriter.h"
 
 namespace qx {
 

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "ClassFactory.h"
-#include "trace/Trace.h"
 #include "automation/TypeLibrary.h"
 #include "platform/bus/LocalServerHost.h"
+#include "trace/Trace.h"
 
 namespace qx {
 

@@ -1,7 +1,7 @@
 #include "Registrar.h"
 
-#include "platform/system/Win32Error.h"
 #include "platform/registry/RegistryKey.h"
+#include "platform/system/Win32Error.h"
 
 namespace qx {
 

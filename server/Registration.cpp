@@ -4,9 +4,9 @@
 
 #include "BusServiceFile.h"
 #include "ObjectTable.h"
-#include "trace/Trace.h"
-#include "platform/system/Win32Error.h"
 #include "platform/registry/RegistryKey.h"
+#include "platform/system/Win32Error.h"
+#include "trace/Trace.h"
 
 namespace qx {
 

@@ -10,13 +10,13 @@
 #include "CommandLine.h"
 #include "ObjectTable.h"
 #include "Registration.h"
-#include "platform/com/ServerModule.h"
-#include "trace/Trace.h"
-#include "platform/lang/LanguageLibrary.h"
-#include "platform/gui/MessageBox.h"
-#include "platform/system/ProgramPath.h"
-#include "platform/net/SocketLayer.h"
 #include "platform/com/ComRuntime.h"
+#include "platform/com/ServerModule.h"
+#include "platform/gui/MessageBox.h"
+#include "platform/lang/LanguageLibrary.h"
+#include "platform/net/SocketLayer.h"
+#include "platform/system/ProgramPath.h"
+#include "trace/Trace.h"
 
 namespace qx {
 

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "platform/system/Win32Error.h"
 #include "platform/registry/RegistryKey.h"
+#include "platform/system/Win32Error.h"
 
 namespace qx {
 

@@ -11,8 +11,8 @@
 #include <cstring>
 #include <filesystem>
 
-#include "platform/system/Win32Error.h"
 #include "RegistryKey.h"
+#include "platform/system/Win32Error.h"
 
 namespace qx::reg {
 

@@ -19,8 +19,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/text/TextCase.h"
 #include "RegistryTypes.h"
+#include "platform/text/TextCase.h"
 
 namespace qx::reg {
 

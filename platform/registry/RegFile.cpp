@@ -10,8 +10,8 @@
 #include <cerrno>
 #include <new>
 
-#include "platform/system/Win32Error.h"
 #include "RegistryKey.h"
+#include "platform/system/Win32Error.h"
 
 namespace qx::reg {
 

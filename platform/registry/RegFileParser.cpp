@@ -5,10 +5,10 @@
 #include <cctype>
 #include <cstring>
 
-#include "platform/system/Win32Error.h"
 #include "HiveDatabase.h"
 #include "RegFile.h"
 #include "Utf16Text.h"
+#include "platform/system/Win32Error.h"
 
 namespace qx::reg {
 

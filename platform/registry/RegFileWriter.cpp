@@ -4,11 +4,11 @@
 
 #include <cstdio>
 
-#include "platform/system/Win32Error.h"
 #include "HiveDatabase.h"
 #include "RegFile.h"
 #include "RegistryKey.h"
 #include "Utf16Text.h"
+#include "platform/system/Win32Error.h"
 
 namespace qx::reg {
 

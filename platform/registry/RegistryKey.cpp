@@ -3,8 +3,8 @@
 #include <atomic>
 #include <cstring>
 
-#include "platform/system/Win32Error.h"
 #include "HiveDatabase.h"
+#include "platform/system/Win32Error.h"
 
 namespace qx::reg {
 

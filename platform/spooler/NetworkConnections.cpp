@@ -3,8 +3,8 @@
 #include <cstring>
 #include <string>
 
-#include "platform/system/Win32Error.h"
 #include "platform/registry/RegistryKey.h"
+#include "platform/system/Win32Error.h"
 
 namespace qx::spool {
 

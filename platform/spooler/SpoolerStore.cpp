@@ -3,9 +3,9 @@
 #include <utility>
 
 #include "PrinterInfo.h"
-#include "platform/text/TextCase.h"
-#include "platform/system/Win32Error.h"
 #include "platform/registry/RegistryKey.h"
+#include "platform/system/Win32Error.h"
+#include "platform/text/TextCase.h"
 
 namespace qx::spool {
 

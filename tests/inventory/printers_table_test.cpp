@@ -11,17 +11,17 @@
 
 #include "inventory/DsePrintersTable.h"
 #include "inventory/InventoryKeys.h"
-#include "platform/text/FixedText.h"
 #include "platform/gui/MessageBox.h"
-#include "platform/system/ProgramPath.h"
-#include "platform/system/Win32Error.h"
 #include "platform/registry/RegistryKey.h"
 #include "platform/spooler/PrintersFolder.h"
 #include "platform/spooler/Spooler.h"
-#include "trace/Trace.h"
+#include "platform/system/ProgramPath.h"
+#include "platform/system/Win32Error.h"
+#include "platform/text/FixedText.h"
 #include "support/PrivateHosts.h"
 #include "support/RegFixture.h"
 #include "support/TempRegistry.h"
+#include "trace/Trace.h"
 
 using namespace qx;
 

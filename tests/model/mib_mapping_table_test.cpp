@@ -14,9 +14,9 @@
 
 #include "model/MIBMappingTable.h"
 #include "platform/system/ProgramPath.h"
-#include "trace/EventLogWriter.h"
 #include "support/TempRegistry.h"
 #include "support/TestData.h"
+#include "trace/EventLogWriter.h"
 
 using namespace qx;
 

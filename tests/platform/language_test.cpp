@@ -4,9 +4,9 @@
 
 #include <fstream>
 
+#include "platform/gui/MessageBox.h"
 #include "platform/lang/LanguageLibrary.h"
 #include "platform/lang/LoadLanguageLibrary.h"
-#include "platform/gui/MessageBox.h"
 #include "platform/system/ProgramPath.h"
 #include "support/TempRegistry.h"
 

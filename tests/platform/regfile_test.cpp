@@ -9,10 +9,10 @@
 #include <random>
 #include <sstream>
 
-#include "platform/system/Win32Error.h"
 #include "platform/registry/RegFile.h"
 #include "platform/registry/RegistryKey.h"
 #include "platform/registry/Utf16Text.h"
+#include "platform/system/Win32Error.h"
 #include "support/TempRegistry.h"
 
 using namespace qx;

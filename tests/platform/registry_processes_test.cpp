@@ -11,8 +11,8 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/system/ProgramPath.h"
 #include "platform/registry/RegistryKey.h"
+#include "platform/system/ProgramPath.h"
 #include "support/TempRegistry.h"
 
 using namespace qx::reg;

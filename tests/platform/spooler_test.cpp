@@ -8,11 +8,11 @@
 #include <memory>
 
 #include "platform/net/HostResolver.h"
-#include "platform/system/Win32Error.h"
 #include "platform/registry/RegistryKey.h"
 #include "platform/spooler/NetworkConnections.h"
 #include "platform/spooler/PrintersFolder.h"
 #include "platform/spooler/Spooler.h"
+#include "platform/system/Win32Error.h"
 #include "support/RegFixture.h"
 #include "support/TempRegistry.h"
 

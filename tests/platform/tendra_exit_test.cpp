@@ -11,8 +11,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/system/ProgramPath.h"
 #include "platform/bus/TendraExit.h"
+#include "platform/system/ProgramPath.h"
 #include "support/PrivateBus.h"
 
 using namespace qx;

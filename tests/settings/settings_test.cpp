@@ -5,8 +5,8 @@
 #include <cstring>
 #include <set>
 
-#include "platform/system/Win32Error.h"
 #include "platform/registry/RegistryKey.h"
+#include "platform/system/Win32Error.h"
 #include "settings/Settings.h"
 #include "support/TempRegistry.h"
 

@@ -17,17 +17,17 @@
 #include <thread>
 
 #include "model/MgtComponent.h"
-#include "platform/system/ProgramPath.h"
 #include "platform/com/ComPtr.h"
 #include "platform/com/ComRuntime.h"
 #include "platform/registry/RegistryKey.h"
+#include "platform/system/ProgramPath.h"
 #include "settings/Settings.h"
-#include "trace/Trace.h"
 #include "state/DsePrinterSummaryTable.h"
 #include "support/PrivateNetwork.h"
 #include "support/SimulatedDevice.h"
 #include "support/TempRegistry.h"
 #include "support/TestData.h"
+#include "trace/Trace.h"
 
 QX_TEST_USES_PRIVATE_NETWORK();
 

@@ -9,8 +9,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/system/Win32Error.h"
 #include "platform/registry/RegistryKey.h"
+#include "platform/system/Win32Error.h"
 #include "support/RunProgram.h"
 #include "support/TempRegistry.h"
 

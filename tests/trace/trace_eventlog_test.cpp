@@ -12,11 +12,11 @@
 #include <thread>
 #include <vector>
 
-#include "platform/system/Win32Error.h"
 #include "platform/registry/RegistryKey.h"
+#include "platform/system/Win32Error.h"
+#include "support/TempRegistry.h"
 #include "trace/EventLogWriter.h"
 #include "trace/Trace.h"
-#include "support/TempRegistry.h"
 
 using namespace qx;
 

@@ -9,8 +9,8 @@
 #include <cstring>
 
 #include "Console.h"
-#include "platform/system/Win32Error.h"
 #include "platform/registry/RegistryKey.h"
+#include "platform/system/Win32Error.h"
 
 namespace qxreg {
 

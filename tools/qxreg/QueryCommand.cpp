@@ -5,8 +5,8 @@
 #include <cstdio>
 
 #include "Console.h"
-#include "platform/system/Win32Error.h"
 #include "platform/registry/RegistryKey.h"
+#include "platform/system/Win32Error.h"
 
 namespace qxreg {
 
