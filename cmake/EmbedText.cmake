@@ -3,7 +3,7 @@
 #   cmake -DOUTPUT=file.cpp -DSYMBOL=name -DINPUTS="a.xml|b.xml" -P EmbedText.cmake
 # defines: extern const EmbeddedText name[]; extern const int nameCount;
 string(REPLACE "|" ";" INPUTS "${INPUTS}")
-set(body "// Generated from ${INPUTS}; do not edit.\n#include \"platform/EmbeddedText.h\"\n\n")
+set(body "// Generated from ${INPUTS}; do not edit.\n#include \"platform/text/EmbeddedText.h\"\n\n")
 string(APPEND body "extern const qx::EmbeddedText ${SYMBOL}[] = {\n")
 set(count 0)
 foreach(input IN LISTS INPUTS)
