@@ -20,6 +20,7 @@ int RunSettings(const Args& args);
 int RunPrinters(const Args& args);
 int RunDevice(const Args& args);
 int RunCall(const Args& args);
+int RunDiscover(const Args& args);
 // The forms of the device command.
 int RunDeviceSnapshot(Args args);
 

@@ -31,6 +31,10 @@ static const Command kCommands[] = {
      "creates a server object, calls one method (ARG: text, or i2:N i4:N bool:N bstr:TEXT empty:),"
      " prints the HRESULT and out values, releases the object; exit 0 when the call succeeded",
      RunCall},
+    {"discover", "discover [--family N] [--range FROM-TO] [--json]",
+     "one IP broadcast discovery run with the family's settings (or the given range): the "
+     "answering addresses in arrival order and whether each passed the range",
+     RunDiscover},
 };
 
 // Calls print(line) for each form of a command's usage.
