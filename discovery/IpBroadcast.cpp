@@ -89,7 +89,13 @@ int StartWaitThread(DiscoveryThreadContext* context) {
             context->socketError = errno;
             return 1;
         }
-        if (ready > 0 && (fds[0].revents & POLLIN))
+        if (ready > 0 && (fds[0].revents & POLLNVAL)) {
+            context->socketError = EBADF;
+            return 1;
+        }
+        // A pending socket error is taken (and cleared) by the receive too,
+        // so that it cannot wake the wait again and again.
+        if (ready > 0 && (fds[0].revents & (POLLIN | POLLERR)))
             DrainAnswers(context);
         if (ready > 0 && (fds[1].revents & POLLIN) && StopEvent::TryWait(p->hStopEvent)) {
             // Answers that arrived before the signal are still taken.
@@ -132,7 +138,7 @@ int StartBroadCastThread(DiscoveryThreadContext* context) {
     }
     SizeReceiveQueue(p->hSocket);
     int flags = fcntl(p->hSocket, F_GETFL);
-    if (flags < 0 || fcntl(p->hSocket, F_SETFL, flags | O_NONBLOCK) != 0)
+    if ((flags < 0 || fcntl(p->hSocket, F_SETFL, flags | O_NONBLOCK) != 0) && local)
         Trace(kTracePrefix, "ioctlsocket failed with value %d", errno);
 
     p->hStopEvent = StopEvent::Create();

@@ -4,7 +4,7 @@
 // listens on 0.0.0.0:161; a request sent to its own address (an agent probe)
 // gets one plain answer, a broadcast gets the chosen behaviour.
 //
-//   qx_test_udp_responder [--copies N] [--error-status S] [--garbage]
+//   qx_test_udp_responder [--copies N] [--garbage]
 //                         [--flood N --flood-from A.B.C.D] [--dump FILE]
 
 #include <arpa/inet.h>
@@ -24,7 +24,6 @@ namespace {
 
 struct Options {
     int copies = 1;
-    int errorStatus = 0;
     bool garbage = false;
     int flood = 0;
     in_addr floodFrom{};
@@ -32,13 +31,12 @@ struct Options {
 };
 
 // GetResponse, community "public", request id 1, prtGeneralPrinterName.1 = "Dummy".
-std::vector<uint8_t> Response(int errorStatus) {
+std::vector<uint8_t> Response() {
     std::vector<uint8_t> r = {0x30, 0x2E, 0x02, 0x01, 0x00, 0x04, 0x06, 'p',  'u',  'b',
                               'l',  'i',  'c',  0xA2, 0x21, 0x02, 0x01, 0x01, 0x02, 0x01,
                               0x00, 0x02, 0x01, 0x00, 0x30, 0x16, 0x30, 0x14, 0x06, 0x0B,
                               0x2B, 0x06, 0x01, 0x02, 0x01, 0x2B, 0x05, 0x01, 0x01, 0x10,
                               0x01, 0x04, 0x05, 'D',  'u',  'm',  'm',  'y'};
-    r[20] = static_cast<uint8_t>(errorStatus);
     return r;
 }
 
@@ -48,7 +46,7 @@ void Flood(const Options& o, const sockaddr_in& to) {
         std::perror("raw socket");
         return;
     }
-    std::vector<uint8_t> payload = Response(0);
+    std::vector<uint8_t> payload = Response();
     uint8_t packet[sizeof(iphdr) + sizeof(udphdr) + 64] = {};
     auto* ip = reinterpret_cast<iphdr*>(packet);
     auto* udp = reinterpret_cast<udphdr*>(packet + sizeof(iphdr));
@@ -82,8 +80,6 @@ int main(int argc, char** argv) {
         auto next = [&]() -> const char* { return i + 1 < argc ? argv[++i] : ""; };
         if (a == "--copies")
             o.copies = std::atoi(next());
-        else if (a == "--error-status")
-            o.errorStatus = std::atoi(next());
         else if (a == "--garbage")
             o.garbage = true;
         else if (a == "--flood")
@@ -133,7 +129,7 @@ int main(int argc, char** argv) {
             sendto(fd, d.data(), d.size(), 0, reinterpret_cast<sockaddr*>(&from), sizeof from);
         };
         if (!broadcast) {
-            send(Response(0));
+            send(Response());
             continue;
         }
         if (!o.dump.empty()) {
@@ -156,6 +152,6 @@ int main(int argc, char** argv) {
         if (o.flood > 0)
             Flood(o, from);
         for (int k = 0; k < o.copies; ++k)
-            send(Response(o.errorStatus));
+            send(Response());
     }
 }
