@@ -128,14 +128,6 @@ TEST_F(ServerProcess, UnregServerInLowerCaseRemovesTheKeysAndKeepsAppIdAndClsid)
     EXPECT_FALSE(fs::exists(ServiceFile(m_data.Path())));
 }
 
-TEST_F(ServerProcess, VersionIsPrinted) {
-    QProcess p;
-    p.start(ServerProgram(), {"--version"});
-    ASSERT_TRUE(p.waitForFinished(30000));
-    EXPECT_EQ(p.exitCode(), 0);
-    EXPECT_TRUE(p.readAllStandardOutput().startsWith("AL1MISvr 1.8.49.1\n"));
-}
-
 TEST_F(ServerProcess, WithoutTheLanguageLibraryEndsAtOnceEvenWithRegServer) {
     TempDir dir;
     fs::copy_file(ServerProgram().toStdString(), dir.Path() + "/AL1MISvr");
