@@ -32,16 +32,6 @@ std::string DirectoryOf(const std::string& path) {
 
 }  // namespace
 
-std::string ModuleReplacement(const std::string& programPath) {
-    std::string out;
-    for (char c : programPath) {
-        out += c;
-        if (c == '\'')
-            out += '\'';
-    }
-    return out;
-}
-
 std::vector<RegScriptKey> RegistryScript(int scriptId, const std::string& programPath) {
     if (scriptId == kAppIdScript) {
         RegScriptKey appIdKey{kAppIdText, Mode::Normal, std::string(kModuleName), {}, {}};
@@ -70,7 +60,7 @@ std::vector<RegScriptKey> RegistryScript(int scriptId, const std::string& progra
             {"ProgID", Mode::Normal, versioned, {}, {}},
             {"VersionIndependentProgID", Mode::Normal, stem, {}, {}},
             {"Programmable", Mode::ForceRemove, std::nullopt, {}, {}},
-            {"LocalServer32", Mode::Normal, ModuleReplacement(programPath), {}, {}},
+            {"LocalServer32", Mode::Normal, programPath, {}, {}},
             {"TypeLib", Mode::Normal, std::string(kLibIdText), {}, {}},
         };
         return {versionedKey, stemKey,

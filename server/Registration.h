@@ -10,11 +10,10 @@
 
 namespace qx {
 
-// "%MODULE%" of the registry scripts: the program's path with every single
-// quote doubled (there is no short form of a path here).
-std::string ModuleReplacement(const std::string& programPath);
-
 // Registry script 100 (AppID) or 101 to 103 (one per object-table row).
+// LocalServer32 holds the program's path exactly as it is: the keys are
+// built here, not parsed from script text, so there is no script quoting to
+// undo (a doubled quote would name a program that does not exist).
 std::vector<RegScriptKey> RegistryScript(int scriptId, const std::string& programPath);
 long UpdateRegistryFromScript(int scriptId, bool registering, const std::string& programPath);
 

@@ -177,7 +177,11 @@ TEST_F(ServerProcess, BusStartsAProgramWhosePathNeedsQuoting) {
     ASSERT_EQ(RunToEnd({"-RegServer"}, 60000, QString::fromStdString(odd + "/AL1MISvr")), 0);
     EXPECT_EQ(Read(Hive::ClassesRoot,
                    std::string("CLSID\\") + qx::kObjectTable[0].clsidText + "\\LocalServer32"),
-              dir.Path() + "/it''s a dir/AL1MISvr");
+              odd + "/AL1MISvr")
+        << "the path of a program that exists";
+    EXPECT_TRUE(fs::exists(Read(Hive::ClassesRoot, std::string("CLSID\\") +
+                                                       qx::kObjectTable[0].clsidText +
+                                                       "\\LocalServer32")));
 
     QDBusConnection client = bus.Connect();
     qx::ComPtr<IDispatch> object;
