@@ -1,5 +1,6 @@
 #include "Registration.h"
 
+#include <cerrno>
 #include <cstdio>
 
 #include "BusServiceFile.h"
@@ -23,6 +24,23 @@ std::string LcidKeyName() {
     char buf[16];
     std::snprintf(buf, sizeof buf, "%x", kTypeLibLcid);
     return buf;
+}
+
+// Traces a failed step and adds it to the caller's list; always false.
+bool Failed(std::string* failures, const std::string& step, long error) {
+    std::string text = SystemMessageLine(error);
+    Trace(kTracePrefix, "%s failed with error %ld: %s", step.c_str(), error, text.c_str());
+    if (failures) {
+        if (!failures->empty())
+            *failures += "; ";
+        *failures += step + ": " + text;
+    }
+    return false;
+}
+
+// errno of a failed file operation, as a system error code.
+bool FailedFile(std::string* failures, const std::string& step, int err) {
+    return Failed(failures, step, Win32ErrorFromErrno(err ? err : EIO));
 }
 
 std::string DirectoryOf(const std::string& path) {
@@ -146,26 +164,46 @@ long UnregisterTypeLibrary() {
     return first;
 }
 
-void RegisterServer(const std::string& programPath) {
+bool RegisterServer(const std::string& programPath, std::string* failures) {
+    bool ok = true;
     for (const auto& row : kObjectTable)
         if (long rc = UpdateRegistryFromScript(row.scriptId, true, programPath))
-            Trace(kTracePrefix, "Registering script %d failed with error %ld", row.scriptId, rc);
+            ok = Failed(failures, "registering script " + std::to_string(row.scriptId), rc);
     if (long rc = RegisterTypeLibrary(programPath))
-        Trace(kTracePrefix, "Registering the type library failed with error %ld", rc);
-    if (!WriteBusServiceFile(programPath))
-        Trace(kTracePrefix, "Could not write the bus service file %s",
-              BusServiceFilePath().c_str());
+        ok = Failed(failures, "registering the type library", rc);
+    errno = 0;
+    if (!WriteBusServiceFile(programPath)) {
+        int err = errno;
+        ok = FailedFile(failures, "writing the bus service file " + BusServiceFilePath(), err);
+    }
+    return ok;
 }
 
-void UnregisterServer() {
+bool UnregisterServer(std::string* failures) {
+    bool ok = true;
     for (const auto& row : kObjectTable)
         if (long rc = UpdateRegistryFromScript(row.scriptId, false, std::string()))
-            Trace(kTracePrefix, "Unregistering script %d failed with error %ld", row.scriptId, rc);
+            ok = Failed(failures, "unregistering script " + std::to_string(row.scriptId), rc);
     if (long rc = UnregisterTypeLibrary())
-        Trace(kTracePrefix, "Unregistering the type library failed with error %ld", rc);
-    if (!RemoveBusServiceFile())
-        Trace(kTracePrefix, "Could not remove the bus service file %s",
-              BusServiceFilePath().c_str());
+        ok = Failed(failures, "unregistering the type library", rc);
+    errno = 0;
+    if (!RemoveBusServiceFile()) {
+        int err = errno;
+        ok = FailedFile(failures, "removing the bus service file " + BusServiceFilePath(), err);
+    }
+    return ok;
+}
+
+bool UpdateRegistryFromAllScripts(bool registering, const std::string& programPath,
+                                  std::string* failures) {
+    bool ok = true;
+    for (int script = kAppIdScript; script <= kAppIdScript + kObjectTableRows; ++script)
+        if (long rc = UpdateRegistryFromScript(script, registering, programPath))
+            ok = Failed(failures,
+                        (registering ? "registering script " : "unregistering script ") +
+                            std::to_string(script),
+                        rc);
+    return ok;
 }
 
 void DeleteRunValue() {

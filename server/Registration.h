@@ -27,8 +27,15 @@ long UnregisterTypeLibrary();
 
 // The object table's rows, the type library and the bus service file: done
 // on every start, and once more by "RegServer"; undone by "UnregServer".
-void RegisterServer(const std::string& programPath);
-void UnregisterServer();
+// Every step is tried; false when any failed, with what failed appended to
+// *failures (one "; "-separated item per step) and traced.
+bool RegisterServer(const std::string& programPath, std::string* failures = nullptr);
+bool UnregisterServer(std::string* failures = nullptr);
+
+// Runs registry scripts 100 to 103 in either direction, as the command-line
+// switches do; false and *failures as above.
+bool UpdateRegistryFromAllScripts(bool registering, const std::string& programPath,
+                                  std::string* failures = nullptr);
 
 // Deletes the automatic-start value "Quorvia KORVALENMISVR" from the current
 // user's Run key, when the key can be opened.

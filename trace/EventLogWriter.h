@@ -26,6 +26,9 @@ constexpr uint16_t EVENTLOG_INFORMATION_TYPE = 0x0004;
 // The events the server reports.
 constexpr uint32_t kEventMappingFileOpenFailed = 0xC00003E9;
 constexpr uint32_t kEventMappingLineInvalid = 0xC00003EA;
+// The server cannot offer its classes (no session bus to be reached) and
+// ends; strings: the bus address it tried, the reason.
+constexpr uint32_t kEventServerUnreachable = 0xC00003EB;
 
 class CEventLogWriter {
   public:
