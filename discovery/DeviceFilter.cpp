@@ -5,7 +5,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "SysObjectId.h"
+#include "model/SysObjectId.h"
 
 namespace qx {
 

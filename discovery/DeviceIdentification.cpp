@@ -1,11 +1,6 @@
 #include "DeviceIdentification.h"
 
-#include <algorithm>
-#include <condition_variable>
-#include <mutex>
-#include <optional>
-#include <thread>
-
+#include "model/SlotOrderRun.h"
 #include "platform/com/Bstr.h"
 #include "platform/registry/RegistryKey.h"
 #include "settings/Settings.h"
@@ -114,52 +109,9 @@ void CDeviceIdentification::BroadCastQuery(const std::string& address) {
 
 void CDeviceIdentification::IdentifyAddresses(const std::vector<std::string>& addresses,
                                               size_t maxParallel) {
-    const size_t count = addresses.size();
-    const size_t workers = std::min(std::max<size_t>(maxParallel, 1), count);
-    if (workers <= 1) {
-        for (const std::string& address : addresses)
-            BroadCastQuery(address);
-        return;
-    }
-
-    std::mutex lock;
-    std::condition_variable done;
-    std::vector<std::optional<IdentifiedDevice>> results(count);
-    size_t next = 0;
-    auto work = [&] {
-        for (;;) {
-            size_t slot;
-            {
-                std::lock_guard guard(lock);
-                if (next == count)
-                    return;
-                slot = next++;
-            }
-            IdentifiedDevice device = Identify(addresses[slot]);
-            {
-                std::lock_guard guard(lock);
-                results[slot] = std::move(device);
-            }
-            done.notify_all();
-        }
-    };
-    std::vector<std::thread> threads;
-    threads.reserve(workers);
-    for (size_t i = 0; i < workers; ++i)
-        threads.emplace_back(work);
-
-    // Rows go in slot by slot, on this thread, as soon as a slot and all
-    // before it are done: the list fills in the order of the addresses.
-    for (size_t slot = 0; slot < count; ++slot) {
-        std::unique_lock guard(lock);
-        done.wait(guard, [&] { return results[slot].has_value(); });
-        IdentifiedDevice device = std::move(*results[slot]);
-        results[slot].reset();
-        guard.unlock();
-        Commit(device);
-    }
-    for (std::thread& t : threads)
-        t.join();
+    RunInSlotOrder<IdentifiedDevice>(
+        addresses.size(), maxParallel, [&](size_t slot) { return Identify(addresses[slot]); },
+        [&](size_t, IdentifiedDevice& device) { Commit(device); });
 }
 
 HRESULT CDeviceIdentification::miGetDevice(int32_t handle, bool bLocal, CIdentificationTrace& trace,

@@ -23,32 +23,21 @@
 #include "IdentificationTrace.h"
 #include "model/Imgt.h"
 #include "model/SnmpRequest.h"
+#include "model/SysObjectId.h"
 
 namespace qx {
 
 // Objects read during identification.
-inline constexpr const char* kOidControllerModel = "1.3.6.1.4.1.32473.2.3.50.1.2.3.1.3.1";
 inline constexpr const char* kOidDeviceName = "1.3.6.1.4.1.32473.2.3.50.1.2.3.1.2.1";
 inline constexpr const char* kOidSysName = "1.3.6.1.2.1.1.5.0";
 inline constexpr const char* kOidHrDeviceDescrColumn = "1.3.6.1.2.1.25.3.2.1.3";
 inline constexpr const char* kOidHrDeviceDescr1 = "1.3.6.1.2.1.25.3.2.1.3.1";
-inline constexpr const char* kOidDeviceLocation = "1.3.6.1.4.1.32473.2.3.50.1.2.4.1.4.1.1";
 inline constexpr const char* kOidFaxEnabled = "1.3.6.1.4.1.32473.2.3.50.1.2.4.1.11.1.1";
 inline constexpr int32_t kFaxEnabledNoFax = 4;
 
 // Language strings holding the two RK-2020 model texts.
 inline constexpr uint32_t kStringRk2020ModelA = 458;
 inline constexpr uint32_t kStringRk2020ModelB = 459;
-
-// The management component's notification codes.
-inline constexpr int32_t DISCOVER_QUORVIA = 0;
-inline constexpr int32_t DISCOVER_FINISHED = 4;
-
-// Elements of a device the component reported, read by its handle.
-inline constexpr int32_t EID_MGT_DEVICE_ADDRESS = 0x1800a;
-inline constexpr int32_t EID_MGT_DEVICE_LOCATION = 0x18007;
-inline constexpr int32_t EID_MGT_DEVICE_ICON = 0x18010;
-inline constexpr int32_t EID_MGT_DEVICE_TYPE = 0x18011;
 
 // The identification time-out of a family: the DWORD "TimeOut" under its
 // client key, in hundredths of a second, 3000 when absent.

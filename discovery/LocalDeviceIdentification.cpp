@@ -1,7 +1,7 @@
 #include "LocalDeviceIdentification.h"
 
 #include "DeviceFilter.h"
-#include "SysObjectId.h"
+#include "model/SysObjectId.h"
 #include "platform/lang/LanguageLibrary.h"
 #include "trace/Trace.h"
 

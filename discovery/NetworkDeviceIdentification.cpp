@@ -1,6 +1,6 @@
 #include "NetworkDeviceIdentification.h"
 
-#include "SysObjectId.h"
+#include "model/SysObjectId.h"
 #include "trace/Trace.h"
 
 namespace qx {

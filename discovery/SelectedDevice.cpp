@@ -1,7 +1,7 @@
 #include "SelectedDevice.h"
 
 #include "DeviceIdentification.h"
-#include "SysObjectId.h"
+#include "model/SysObjectId.h"
 #include "platform/lang/LanguageLibrary.h"
 
 namespace qx {

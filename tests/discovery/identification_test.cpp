@@ -17,7 +17,7 @@
 #include "discovery/LocalDeviceIdentification.h"
 #include "discovery/NetworkDeviceIdentification.h"
 #include "discovery/SelectedDevice.h"
-#include "discovery/SysObjectId.h"
+#include "model/SysObjectId.h"
 #include "platform/registry/RegistryKey.h"
 #include "settings/Settings.h"
 #include "support/PrivateNetwork.h"

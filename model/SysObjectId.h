@@ -17,6 +17,11 @@ inline constexpr const char* kSysObjectIdOrvenArc = "1.3.6.1.4.1.32473.2.3.16";
 inline constexpr const char* kSysObjectIdWindowsController = "1.3.6.1.4.1.311.1.1.3.1.2";
 inline constexpr const char* kSysObjectIdNetSnmpController = "1.3.6.1.4.1.8072.3.2.10";
 
+// The controller model text of a PC-based controller, and the location of
+// any of the maker's devices.
+inline constexpr const char* kOidControllerModel = "1.3.6.1.4.1.32473.2.3.50.1.2.3.1.3.1";
+inline constexpr const char* kOidDeviceLocation = "1.3.6.1.4.1.32473.2.3.50.1.2.4.1.4.1.1";
+
 enum class SysObjectIdKind {
     Other,      // not the maker's, or not recognised
     Korvalen,   // one of the Korvalen pair, exactly
