@@ -12,6 +12,7 @@
 #include "platform/system/Win32Error.h"
 #include "settings/Settings.h"
 #include "trace/EventLogWriter.h"
+#include "trace/Trace.h"
 
 namespace qx {
 
@@ -150,19 +151,30 @@ bool MIBMappingTable::LoadFile(const char* path) {
         }
         if (!anything)
             break;
-        // A line that does not end within the buffer is cut, and the file is
-        // not read any further.
-        bool cut = false;
+        // A line that does not end within the buffer keeps its first 255
+        // characters; the rest of it is skipped, so that the lines after it
+        // are read as lines of their own rather than lost.
+        size_t dropped = 0;
         if (!lineEnd && length == kMaxLine) {
-            c = std::getc(file);
-            cut = c != '\n' && c != EOF;
+            bool pendingCr = false;
+            while ((c = std::getc(file)) != EOF && c != '\n') {
+                dropped += pendingCr ? 1 : 0;
+                pendingCr = c == '\r';
+                dropped += pendingCr ? 0 : 1;
+            }
+            // A CR right before the line's end is the Windows line end, no
+            // part of the text: a CR LF line of 255 characters is whole.
         }
         line[length] = 0;
         length = std::strlen(line);  // text ends at a zero byte
         // Files written on Windows end their lines with CR LF; its text mode
         // drops the CR.
-        if (!cut && length > 0 && line[length - 1] == '\r')
+        if (dropped == 0 && length > 0 && line[length - 1] == '\r')
             line[--length] = 0;
+        if (dropped > 0)
+            Trace(kTracePrefix,
+                  "Mapping file %s: line %d is longer than %zu characters; %zu more cut off", path,
+                  lineNumber, kMaxLine, dropped);
 
         if (!IsComment(line)) {
             if (!AddLine(line)) {
@@ -174,8 +186,6 @@ bool MIBMappingTable::LoadFile(const char* path) {
             }
             ++lineNumber;
         }
-        if (cut)
-            break;
     }
     std::fclose(file);
     return true;

@@ -10,6 +10,7 @@
 #include "SysObjectId.h"
 #include "platform/com/ComRuntime.h"
 #include "platform/registry/RegistryKey.h"
+#include "platform/text/Utf8.h"
 #include "settings/Settings.h"
 #include "trace/Trace.h"
 
@@ -103,6 +104,35 @@ class Arguments {
     DISPPARAMS* m_params;
     uint32_t* m_argErr;
 };
+
+// Whether an octet string reads as text: UTF-8 without control characters
+// other than TAB, CR and LF. Anything else is binary (a MAC address, bit
+// flags, a filler of 0xFF bytes).
+bool IsText(const std::string& octets) {
+    auto p = reinterpret_cast<const unsigned char*>(octets.data());
+    size_t n = octets.size();
+    while (n > 0) {
+        char32_t cp = 0;
+        size_t len = DecodeUtf8(p, n, cp);
+        if (len == 0 || (cp < 0x20 && cp != '\t' && cp != '\r' && cp != '\n') || cp == 0x7F)
+            return false;
+        p += len;
+        n -= len;
+    }
+    return true;
+}
+
+// Text comes back as its characters; bytes that are not text come back as
+// themselves, one character (U+0000 to U+00FF) per byte, as the device sent
+// them and as the local reads hand them over, rather than as U+FFFD.
+BSTR BstrFromOctets(const std::string& octets) {
+    if (IsText(octets))
+        return BstrFromUtf8(octets);
+    std::u16string bytes(octets.size(), u'\0');
+    for (size_t i = 0; i < octets.size(); ++i)
+        bytes[i] = static_cast<unsigned char>(octets[i]);
+    return SysAllocStringLen(bytes.data(), static_cast<uint32_t>(bytes.size()));
+}
 
 bool IsColumnInstanceOf(const std::string& oid, const std::string& prefix) {
     return oid.size() > prefix.size() && oid.compare(0, prefix.size(), prefix) == 0 &&
@@ -491,15 +521,17 @@ bool CMgtComponent::Selected(std::string& address, int32_t& unit) {
 HRESULT CMgtComponent::getElement(int32_t elementId, int32_t index, VARIANT* value) {
     if (!value)
         return E_POINTER;
+    // The caller's value is replaced only by a value read: a failed call
+    // leaves it as it was.
     if (elementId == EID_MGT_DEVICE_ADDRESS || elementId == EID_MGT_DEVICE_LOCATION ||
         elementId == EID_MGT_DEVICE_ICON || elementId == EID_MGT_DEVICE_TYPE)
         return GetFoundElement(elementId, index, value);
-    VariantClear(value);
     if (elementId == EID_DEVICEADDRESS) {
         std::lock_guard lock(m_lock);
         auto it = m_devices.find(index);
         if (it == m_devices.end())
             return E_FAIL;
+        VariantClear(value);
         value->bstrVal = BstrFromUtf8(it->second);
         value->vt = VT_BSTR;
         return S_OK;
@@ -520,13 +552,18 @@ HRESULT CMgtComponent::getElement(int32_t elementId, int32_t index, VARIANT* val
         return E_FAIL;
     int32_t number = 0;
     if (reply.GetInt32(number)) {
+        VariantClear(value);
         value->vt = VT_I4;
         value->lVal = number;
-    } else {
-        value->bstrVal =
-            BstrFromUtf8(reply.type == SNMP_TYPE_OCTETS ? reply.octets : reply.PrintableValue());
-        value->vt = VT_BSTR;
+        return S_OK;
     }
+    BSTR text = reply.type == SNMP_TYPE_OCTETS ? BstrFromOctets(reply.octets)
+                                               : BstrFromUtf8(reply.PrintableValue());
+    if (!text)
+        return E_OUTOFMEMORY;
+    VariantClear(value);
+    value->bstrVal = text;
+    value->vt = VT_BSTR;
     return S_OK;
 }
 

@@ -13,13 +13,14 @@
 //   - any mapped element, read from the selected device: a column at the
 //     indexes (unit + 1, index), index 0 or less meaning none; a scalar
 //     without indexes. Numbers come back as VT_I4, octet strings as VT_BSTR
-//     (bytes taken as UTF-8), other values as their printable text.
+//     (text as UTF-8; bytes that are not text one character U+0000 to
+//     U+00FF per byte), other values as their printable text.
 // getRowCount(id, count): the rows of a column for the selected unit, i.e.
 //   the instances found below "column.(unit+1)." by GET-NEXT, at most
 //   kMaxRows (1 when there are none but "column.(unit+1)" itself answers:
 //   a column indexed by device only); for a scalar 1 when it answers, else 0.
 // Unknown elements, no selected device and failed reads give E_FAIL, and
-// getElement then leaves value VT_EMPTY. Requests use the SNMP library's
+// getElement then leaves the caller's value as it was. Requests use the SNMP library's
 // default time-out. Method2, Method4 and Method6 answer E_NOTIMPL.
 //
 // Discovery: SelectDevice(0, -1), as a dialog's run starts, checks the

@@ -175,6 +175,11 @@ HRESULT CSnmpSession::Exchange(const CSnmpTarget& target, int command,
     if (status == STAT_SUCCESS && response && response->errstat == SNMP_ERR_NOERROR &&
         response->variables && TakeBinding(response->variables, reply))
         hr = S_OK;
+    // A GET names its object exactly: an answer about another object (an
+    // agent that answers everything with one value) is no value for it.
+    // GET-NEXT answers name the next object; their callers judge them.
+    if (hr == S_OK && command == SNMP_MSG_GET && reply.name != arcs)
+        hr = E_FAIL;
     if (response)
         snmp_free_pdu(response);
     // A session whose socket failed is opened afresh for the next exchange.

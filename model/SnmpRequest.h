@@ -76,7 +76,8 @@ class CSnmpSession {
     // One request with one binding for oidText. E_FAIL when the target has
     // no usable address, the OID text is malformed, nothing answers within
     // the target's time-out and its retry, or the reply carries an error
-    // status or no value.
+    // status or no value; for a GET also when the reply's binding names
+    // another object than the one asked for.
     HRESULT Get(const CSnmpTarget& target, std::string_view oidText, SnmpVarBind& reply);
     HRESULT GetNext(const CSnmpTarget& target, std::string_view oidText, SnmpVarBind& reply);
     // A GET of an OID given by its arcs (2 to 128 of them), as the element

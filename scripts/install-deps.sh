@@ -9,7 +9,7 @@ packages=(
     libsqlite3-dev sqlite3
     libgtest-dev libgmock-dev libbenchmark-dev
     dbus dbus-daemon dbus-bin libglib2.0-bin systemd
-    iproute2 util-linux procps psmisc
+    iproute2 util-linux procps psmisc python3
     clang-format
     fonts-dejavu-core
 )

@@ -96,7 +96,8 @@ bool RemoveBusServiceFile() {
         return false;
     std::error_code ec;
     std::filesystem::remove(file, ec);
-    return !ec;
+    // Below something that is no folder, the file cannot be there either.
+    return !ec || ec == std::errc::not_a_directory;
 }
 
 }  // namespace qx

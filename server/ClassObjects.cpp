@@ -19,14 +19,16 @@ CClassObjects::~CClassObjects() {
     ReleaseAll();
 }
 
-bool CClassObjects::Register() {
+bool CClassObjects::Register(QString* failure) {
     if (m_host)
         return true;
     auto host = std::make_unique<bus::LocalServerHost>(QDBusConnection::sessionBus(),
                                                        KORVALENMISvrEndpoint());
-    QString error;
+    QString ignored;
+    QString& error = failure ? *failure : ignored;
     if (!host->LoadTypeLibrary(TypeLibraryXml(), &error)) {
         Trace(kTracePrefix, "The type library cannot be read: %s", error.toUtf8().constData());
+        error = QStringLiteral("the type library cannot be read: ") + error;
         return false;
     }
     for (const auto& row : kObjectTable) {

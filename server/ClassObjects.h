@@ -20,8 +20,9 @@ class CClassObjects : public QObject {
     CClassObjects();
     ~CClassObjects() override;
 
-    // False when the bus cannot be reached (the caller goes on regardless).
-    bool Register();
+    // False, with the reason in *error, when the factories cannot be offered
+    // (no bus to be reached, the name cannot be had).
+    bool Register(QString* error = nullptr);
     // Harmless when nothing is registered.
     void Revoke();
     // Lets go of every object and lock clients still hold (the process ends).

@@ -1,5 +1,6 @@
 #include "Registration.h"
 
+#include <cerrno>
 #include <cstdio>
 
 #include "BusServiceFile.h"
@@ -25,22 +26,29 @@ std::string LcidKeyName() {
     return buf;
 }
 
+// Traces a failed step and adds it to the caller's list; always false.
+bool Failed(std::string* failures, const std::string& step, long error) {
+    std::string text = SystemMessageLine(error);
+    Trace(kTracePrefix, "%s failed with error %ld: %s", step.c_str(), error, text.c_str());
+    if (failures) {
+        if (!failures->empty())
+            *failures += "; ";
+        *failures += step + ": " + text;
+    }
+    return false;
+}
+
+// errno of a failed file operation, as a system error code.
+bool FailedFile(std::string* failures, const std::string& step, int err) {
+    return Failed(failures, step, Win32ErrorFromErrno(err ? err : EIO));
+}
+
 std::string DirectoryOf(const std::string& path) {
     auto slash = path.rfind('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
 }  // namespace
-
-std::string ModuleReplacement(const std::string& programPath) {
-    std::string out;
-    for (char c : programPath) {
-        out += c;
-        if (c == '\'')
-            out += '\'';
-    }
-    return out;
-}
 
 std::vector<RegScriptKey> RegistryScript(int scriptId, const std::string& programPath) {
     if (scriptId == kAppIdScript) {
@@ -70,7 +78,7 @@ std::vector<RegScriptKey> RegistryScript(int scriptId, const std::string& progra
             {"ProgID", Mode::Normal, versioned, {}, {}},
             {"VersionIndependentProgID", Mode::Normal, stem, {}, {}},
             {"Programmable", Mode::ForceRemove, std::nullopt, {}, {}},
-            {"LocalServer32", Mode::Normal, ModuleReplacement(programPath), {}, {}},
+            {"LocalServer32", Mode::Normal, programPath, {}, {}},
             {"TypeLib", Mode::Normal, std::string(kLibIdText), {}, {}},
         };
         return {versionedKey, stemKey,
@@ -156,26 +164,46 @@ long UnregisterTypeLibrary() {
     return first;
 }
 
-void RegisterServer(const std::string& programPath) {
+bool RegisterServer(const std::string& programPath, std::string* failures) {
+    bool ok = true;
     for (const auto& row : kObjectTable)
         if (long rc = UpdateRegistryFromScript(row.scriptId, true, programPath))
-            Trace(kTracePrefix, "Registering script %d failed with error %ld", row.scriptId, rc);
+            ok = Failed(failures, "registering script " + std::to_string(row.scriptId), rc);
     if (long rc = RegisterTypeLibrary(programPath))
-        Trace(kTracePrefix, "Registering the type library failed with error %ld", rc);
-    if (!WriteBusServiceFile(programPath))
-        Trace(kTracePrefix, "Could not write the bus service file %s",
-              BusServiceFilePath().c_str());
+        ok = Failed(failures, "registering the type library", rc);
+    errno = 0;
+    if (!WriteBusServiceFile(programPath)) {
+        int err = errno;
+        ok = FailedFile(failures, "writing the bus service file " + BusServiceFilePath(), err);
+    }
+    return ok;
 }
 
-void UnregisterServer() {
+bool UnregisterServer(std::string* failures) {
+    bool ok = true;
     for (const auto& row : kObjectTable)
         if (long rc = UpdateRegistryFromScript(row.scriptId, false, std::string()))
-            Trace(kTracePrefix, "Unregistering script %d failed with error %ld", row.scriptId, rc);
+            ok = Failed(failures, "unregistering script " + std::to_string(row.scriptId), rc);
     if (long rc = UnregisterTypeLibrary())
-        Trace(kTracePrefix, "Unregistering the type library failed with error %ld", rc);
-    if (!RemoveBusServiceFile())
-        Trace(kTracePrefix, "Could not remove the bus service file %s",
-              BusServiceFilePath().c_str());
+        ok = Failed(failures, "unregistering the type library", rc);
+    errno = 0;
+    if (!RemoveBusServiceFile()) {
+        int err = errno;
+        ok = FailedFile(failures, "removing the bus service file " + BusServiceFilePath(), err);
+    }
+    return ok;
+}
+
+bool UpdateRegistryFromAllScripts(bool registering, const std::string& programPath,
+                                  std::string* failures) {
+    bool ok = true;
+    for (int script = kAppIdScript; script <= kAppIdScript + kObjectTableRows; ++script)
+        if (long rc = UpdateRegistryFromScript(script, registering, programPath))
+            ok = Failed(failures,
+                        (registering ? "registering script " : "unregistering script ") +
+                            std::to_string(script),
+                        rc);
+    return ok;
 }
 
 void DeleteRunValue() {

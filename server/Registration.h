@@ -10,11 +10,10 @@
 
 namespace qx {
 
-// "%MODULE%" of the registry scripts: the program's path with every single
-// quote doubled (there is no short form of a path here).
-std::string ModuleReplacement(const std::string& programPath);
-
 // Registry script 100 (AppID) or 101 to 103 (one per object-table row).
+// LocalServer32 holds the program's path exactly as it is: the keys are
+// built here, not parsed from script text, so there is no script quoting to
+// undo (a doubled quote would name a program that does not exist).
 std::vector<RegScriptKey> RegistryScript(int scriptId, const std::string& programPath);
 long UpdateRegistryFromScript(int scriptId, bool registering, const std::string& programPath);
 
@@ -28,8 +27,15 @@ long UnregisterTypeLibrary();
 
 // The object table's rows, the type library and the bus service file: done
 // on every start, and once more by "RegServer"; undone by "UnregServer".
-void RegisterServer(const std::string& programPath);
-void UnregisterServer();
+// Every step is tried; false when any failed, with what failed appended to
+// *failures (one "; "-separated item per step) and traced.
+bool RegisterServer(const std::string& programPath, std::string* failures = nullptr);
+bool UnregisterServer(std::string* failures = nullptr);
+
+// Runs registry scripts 100 to 103 in either direction, as the command-line
+// switches do; false and *failures as above.
+bool UpdateRegistryFromAllScripts(bool registering, const std::string& programPath,
+                                  std::string* failures = nullptr);
 
 // Deletes the automatic-start value "Quorvia KORVALENMISVR" from the current
 // user's Run key, when the key can be opened.

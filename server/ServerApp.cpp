@@ -4,6 +4,8 @@
 #include <QThread>
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 #include "ClassObjects.h"
@@ -16,6 +18,7 @@
 #include "platform/lang/LanguageLibrary.h"
 #include "platform/net/SocketLayer.h"
 #include "platform/system/ProgramPath.h"
+#include "trace/EventLogWriter.h"
 #include "trace/Trace.h"
 
 namespace qx {
@@ -45,6 +48,9 @@ bool CKORVALENMISvrApp::InitInstance() {
         m_startFailed = true;
         return false;
     }
+    // The event source is registered at every start, so that the log knows
+    // it before the first event.
+    m_eventLog = std::make_unique<CEventLogWriter>(m_programPath);
 
     HRESULT hr = CoInitialize();
     if (FAILED(hr)) {
@@ -71,20 +77,27 @@ bool CKORVALENMISvrApp::InitInstance() {
     RegisterServer(m_programPath);
 
     m_bRunAsServer = true;
+    // A registration asked for on the command line must not report success
+    // when the classes are not (or still) registered.
+    std::string failures;
     switch (ScanCommandLine(m_commandLine)) {
-        case CommandLineAction::UnregServer:
-            for (int script = kAppIdScript; script <= kAppIdScript + kObjectTableRows; ++script)
-                UpdateRegistryFromScript(script, false, m_programPath);
-            UnregisterServer();
+        case CommandLineAction::UnregServer: {
+            bool ok = UpdateRegistryFromAllScripts(false, m_programPath, &failures);
+            ok = UnregisterServer(&failures) && ok;
             m_bRunAsServer = false;
+            if (!ok)
+                Fail("unregistration failed: " + failures);
             break;
-        case CommandLineAction::RegServer:
-            for (int script = kAppIdScript; script <= kAppIdScript + kObjectTableRows; ++script)
-                UpdateRegistryFromScript(script, true, m_programPath);
-            RegisterServer(m_programPath);
+        }
+        case CommandLineAction::RegServer: {
+            bool ok = UpdateRegistryFromAllScripts(true, m_programPath, &failures);
+            ok = RegisterServer(m_programPath, &failures) && ok;
             m_bRunAsServer = false;
             DeleteRunValue();
+            if (!ok)
+                Fail("registration failed: " + failures);
             break;
+        }
         case CommandLineAction::RunServer:
             break;
     }
@@ -98,9 +111,21 @@ bool CKORVALENMISvrApp::InitInstance() {
 
 void CKORVALENMISvrApp::RunMessageLoop() {
     QCoreApplication* app = QCoreApplication::instance();
-    bool monitoring = TheServerModule().StartMonitor([app] {
+    bool monitoring = TheServerModule().StartMonitor([this, app] {
         QMetaObject::invokeMethod(
-            app, [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
+            app,
+            [this] {
+                // A client may have created an object while the request was
+                // on its way: only a server that is still idle quits. Its
+                // classes go at once, so that a creation that arrives from
+                // now on is told the server is stopping (and the bus starts
+                // a new one) instead of getting an object that dies with it.
+                if (!TheServerModule().ConfirmQuit())
+                    return;
+                m_classObjects->Revoke();
+                QCoreApplication::quit();
+            },
+            Qt::QueuedConnection);
     });
     if (!monitoring)
         Trace(kTracePrefix, "The shutdown monitor could not be started");
@@ -109,12 +134,29 @@ void CKORVALENMISvrApp::RunMessageLoop() {
     // Without the bus nobody can reach the server any more.
     QObject::connect(m_classObjects.get(), &CClassObjects::BusLost, app,
                      [] { QCoreApplication::quit(); });
-    m_classObjects->Register();
+    QString error;
+    if (!m_classObjects->Register(&error)) {
+        // Nobody could ever create an object, so the monitor would never
+        // see a drop to zero: end now rather than run unseen for ever.
+        const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+        std::string where = address && *address ? address : "(DBUS_SESSION_BUS_ADDRESS not set)";
+        std::string reason = error.toStdString();
+        const char* strings[] = {where.c_str(), reason.c_str()};
+        m_eventLog->Report(EVENTLOG_ERROR_TYPE, kEventServerUnreachable, 2, strings);
+        Fail("cannot offer the classes on the session bus " + where + ": " + reason);
+        return;
+    }
 
     QCoreApplication::exec();
 
     m_classObjects->Revoke();
     std::this_thread::sleep_for(kQuitPause);
+}
+
+void CKORVALENMISvrApp::Fail(const std::string& message) {
+    std::fprintf(stderr, "AL1MISvr: %s\n", message.c_str());
+    Trace(kTracePrefix, "%s", message.c_str());
+    m_exitCode = 1;
 }
 
 int CKORVALENMISvrApp::ExitInstance() {
@@ -130,7 +172,7 @@ int CKORVALENMISvrApp::ExitInstance() {
         SocketLayerCleanup();
     if (m_comStarted)
         CoUninitialize();
-    return m_startFailed ? 1 : 0;
+    return m_startFailed ? 1 : m_exitCode;
 }
 
 }  // namespace qx

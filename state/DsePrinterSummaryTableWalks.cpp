@@ -125,8 +125,14 @@ HRESULT CDsePrinterSummaryTable::snmppGetFinisherType(int d) {
         }
         if (IsNamed(name, "FINISHER BIN1")) {
             Trace(kTracePrefix, "snmppGetFinisherType: In Finisher Bin loop");
+            if (!present) {
+                // Without the element the kind of finisher cannot be told, and
+                // the device falls back to device 0's type: say why.
+                Trace(kTracePrefix, "EID_ODRAGENERALDPFINISHERPRESENT: failed to get");
+                continue;
+            }
             int32_t kind = 0;
-            if (!present || FAILED(m_reader.snmppGetInt32Value(present, d + 1, 1, &kind)))
+            if (FAILED(m_reader.snmppGetInt32Value(present, d + 1, 1, &kind)))
                 continue;
             switch (kind) {
                 case 3:

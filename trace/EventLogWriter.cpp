@@ -88,8 +88,8 @@ bool CEventLogWriter::Report(uint16_t type, uint32_t eventId, uint16_t count,
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%b %e %H:%M:%S", &tm);
     // user facility (1) * 8 + severity
-    std::snprintf(head, sizeof head, "<%d>%s %s[%d]: event 0x%08X", 8 + SyslogSeverity(type), stamp,
-                  kEventSourceName, static_cast<int>(getpid()), eventId);
+    std::snprintf(head, sizeof head, "<%d>%s %s[%d]: %s: event 0x%08X", 8 + SyslogSeverity(type),
+                  stamp, kEventSourceTag, static_cast<int>(getpid()), kEventSourceName, eventId);
     std::string line = head;
     for (uint16_t i = 0; strings && i < count; ++i) {
         line += i == 0 ? ": " : " | ";

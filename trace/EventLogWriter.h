@@ -3,7 +3,9 @@
 // The constructor registers the source under HKEY_LOCAL_MACHINE, as the
 // application event log expects, then opens the source: a datagram connection
 // to the syslog socket (QX_SYSLOG_SOCKET, else /dev/log). Each report is one
-// syslog line at priority user.err/warning/info with the event id in
+// syslog line at priority user.err/warning/info, tagged with the one-word
+// kEventSourceTag (the log's tools select by tag, and a tag ends at the first
+// blank), whose message names the source and gives the event id in
 // hexadecimal and the insertion strings. Nothing fails loudly: a source that
 // cannot be opened makes Report answer false.
 
@@ -13,6 +15,7 @@
 namespace qx {
 
 inline constexpr const char* kEventSourceName = "Quorvia SNMP Agent";
+inline constexpr const char* kEventSourceTag = "QuorviaSNMPAgent";
 inline constexpr const char* kEventSourceKey =
     "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Quorvia SNMP Agent";
 
@@ -23,6 +26,9 @@ constexpr uint16_t EVENTLOG_INFORMATION_TYPE = 0x0004;
 // The events the server reports.
 constexpr uint32_t kEventMappingFileOpenFailed = 0xC00003E9;
 constexpr uint32_t kEventMappingLineInvalid = 0xC00003EA;
+// The server cannot offer its classes (no session bus to be reached) and
+// ends; strings: the bus address it tried, the reason.
+constexpr uint32_t kEventServerUnreachable = 0xC00003EB;
 
 class CEventLogWriter {
   public:

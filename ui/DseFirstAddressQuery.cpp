@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QStyle>
 
-#include "platform/lang/LanguageLibrary.h"
+#include "platform/lang/LoadLanguageLibrary.h"
 #include "ui/ControlId.h"
 
 namespace qx {
@@ -44,9 +44,9 @@ void CDseFirstAddressQuery::showEvent(QShowEvent* event) {
 }
 
 void CDseFirstAddressQuery::OnInitDialog() {
-    // No message about a missing library here: the window only says "please
-    // wait", and its own texts say that well enough.
-    const auto library = LanguageLibrary::Load();
+    // Like every window that takes its texts from the library, this one tells
+    // the user when the library is missing, then opens with its own texts.
+    const auto library = LoadLanguageLibrary(this);
     if (!library)
         return;
     if (library->Has(kCaptionStringId))

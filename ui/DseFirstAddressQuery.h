@@ -1,8 +1,8 @@
 #pragma once
 // The small window that tells the user that a printer's address is being
 // looked up for the first time. Its caption and text come from the language
-// library when it opens; without the library it keeps the texts it was built
-// with.
+// library when it opens; without the library it says so in a message box and
+// keeps the texts it was built with.
 
 #include <QDialog>
 

@@ -173,6 +173,11 @@ int CDseIPAddressCtrl::ClampToRange(int nField, int nValue) const {
 }
 
 void CDseIPAddressCtrl::ReadBack() {
+    // A blank control has no address at all, whatever the fields' minimums.
+    if (IsBlank()) {
+        m_dwAddress = 0;
+        return;
+    }
     uint32_t dwAddress = 0;
     for (int i = 0; i < kFieldCount; ++i) {
         const int nValue = ClampToRange(i, m_strField[i].isEmpty() ? 0 : m_strField[i].toInt());
@@ -225,6 +230,12 @@ void CDseIPAddressCtrl::LeaveField(int nField) {
     if (text.isEmpty() || text.toInt() >= m_range[nField][0])
         return;
     text = QString::number(m_range[nField][0]);
+    // The minimum may have fewer digits than the text it replaces ("04"
+    // becomes "5"): keep the caret and the selection inside the field.
+    if (nField == m_nFocusField) {
+        m_nCaret = std::min<int>(m_nCaret, text.size());
+        m_nSelStart = std::min<int>(m_nSelStart, text.size());
+    }
     Beep();
 }
 

@@ -11,10 +11,7 @@
 namespace qx {
 
 CStaticLink::CStaticLink(const QString& strLink, bool bDeleteOnDestroy, QWidget* parent)
-    : QLabel(parent),
-      m_link(strLink),
-      m_bFixedLink(!strLink.isEmpty()),
-      m_bDeleteOnDestroy(bDeleteOnDestroy) {
+    : QLabel(parent), m_link(strLink), m_bDeleteOnDestroy(bDeleteOnDestroy) {
     setTextFormat(Qt::PlainText);
     setTextInteractionFlags(Qt::NoTextInteraction);
     setCursor(Qt::PointingHandCursor);
@@ -69,13 +66,13 @@ void CStaticLink::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void CStaticLink::OnClicked() {
-    if (!m_bFixedLink) {
-        QString strLink;
-        const int nId = ControlId(this);
-        if (nId == 0 || !LoadStringResource(nId, strLink))
-            strLink = text();
-        m_link.SetLink(strLink);
-    }
+    // Read at every click, also over a link given at construction: a dialog
+    // points the control elsewhere by its text.
+    QString strLink;
+    const int nId = ControlId(this);
+    if (nId == 0 || !LoadStringResource(nId, strLink))
+        strLink = text();
+    m_link.SetLink(strLink);
     if (m_link.IsEmpty())
         return;
     const bool bOpened = m_link.Navigate();

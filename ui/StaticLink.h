@@ -6,7 +6,8 @@
 // The link comes from the program's string resource with the control's id
 // (see ControlId.h) or, when there is none, from the control's own text, read
 // at every click so that a dialog can point the link elsewhere by changing the
-// text. A link given to the constructor is used instead.
+// text. A link given to the constructor is what the control holds until its
+// first click.
 
 #include <QColor>
 #include <QFont>
@@ -48,7 +49,6 @@ class CStaticLink : public QLabel {
     void OnClicked();
 
     CHyperlink m_link;
-    bool m_bFixedLink;
     QColor m_crText{kUnvisitedColour};
     QFont m_fontUnderline;
     bool m_bFontReady = false;

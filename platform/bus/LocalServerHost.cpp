@@ -268,7 +268,9 @@ bool LocalServerHost::HandleFactoryCall(const QDBusMessage& msg) {
 
 void LocalServerHost::CreateInstance(const QDBusMessage& msg) {
     std::string text = msg.arguments().value(0).toString().toStdString();
-    HRESULT hr = REGDB_E_CLASSNOTREG;
+    // With its classes revoked the server is on its way out: the client's
+    // runtime asks again, and the bus starts a new server.
+    HRESULT hr = m_classes.empty() ? CO_E_SERVER_STOPPING : REGDB_E_CLASSNOTREG;
     QDBusObjectPath path(QStringLiteral("/"));
     ClassEntry* c = FindClass(text);
     if (c) {

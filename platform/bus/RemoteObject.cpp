@@ -17,6 +17,7 @@ namespace {
 
 // libdbus takes INT_MAX as "no time limit".
 constexpr int kNoTimeLimit = INT_MAX;
+constexpr int kActivationAttempts = 3;
 
 const QString kIntrospectable = QStringLiteral("org.freedesktop.DBus.Introspectable");
 
@@ -248,12 +249,19 @@ HRESULT CreateRemoteInstance(QDBusConnection connection, const LocalServerEndpoi
         QDBusMessage::createMethodCall(endpoint.service, endpoint.factoryPath,
                                        endpoint.factoryInterface, QStringLiteral("CreateInstance"));
     call << clsidOrProgId;
-    QDBusMessage reply = connection.call(call, QDBus::Block, kNoTimeLimit);
-    if (reply.type() != QDBusMessage::ReplyMessage)
-        return HResultFromBusError(reply.errorName(), BusOperation::Activation);
-    if (reply.signature() != QLatin1String("io"))
-        return RPC_E_INVALID_DATA;
-    auto hr = static_cast<HRESULT>(reply.arguments().value(0).toInt());
+    QDBusMessage reply;
+    HRESULT hr = CO_E_SERVER_STOPPING;
+    // A server that is just ending answers that it is stopping, having given
+    // its name up: asked again, the bus starts a new one (the object
+    // runtime's activation does the same).
+    for (int attempt = 0; attempt < kActivationAttempts && hr == CO_E_SERVER_STOPPING; ++attempt) {
+        reply = connection.call(call, QDBus::Block, kNoTimeLimit);
+        if (reply.type() != QDBusMessage::ReplyMessage)
+            return HResultFromBusError(reply.errorName(), BusOperation::Activation);
+        if (reply.signature() != QLatin1String("io"))
+            return RPC_E_INVALID_DATA;
+        hr = static_cast<HRESULT>(reply.arguments().value(0).toInt());
+    }
     if (FAILED(hr))
         return hr;
     QString path = reply.arguments().value(1).value<QDBusObjectPath>().path();

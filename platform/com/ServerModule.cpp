@@ -9,6 +9,9 @@ ServerModule::~ServerModule() {
 }
 
 int32_t ServerModule::Lock() {
+    // Under the lock, so that ConfirmQuit sees a count that no lock taken on
+    // another thread can change while it decides.
+    std::lock_guard lock(m_mutex);
     return ++m_lockCount;
 }
 
@@ -50,12 +53,30 @@ bool ServerModule::StartMonitor(std::function<void()> postQuit) {
         m_stop = false;
     }
     m_monitorDone = false;
+    m_postQuit = postQuit;
     try {
         m_thread = std::thread(&ServerModule::MonitorLoop, this, std::move(postQuit));
     } catch (const std::system_error&) {
         return false;
     }
     return true;
+}
+
+bool ServerModule::ConfirmQuit() {
+    {
+        std::lock_guard lock(m_mutex);
+        // A drop to zero since the monitor decided leaves the event signalled.
+        if (m_lockCount == 0 && !m_signalled && !m_stop)
+            return true;
+        if (m_stop)
+            return false;
+    }
+    // The monitor ends right after it asks; a new one takes over.
+    if (m_monitorDone && m_thread.joinable()) {
+        m_thread.join();
+        StartMonitor(m_postQuit);
+    }
+    return false;
 }
 
 void ServerModule::StopMonitor() {

@@ -4,9 +4,10 @@
 // The monitor is a thread that sleeps until the count first drops to zero,
 // then waits for a quiet period (5000 ms by default) that every new drop
 // restarts; when the period ends with the count still zero and no drop in
-// between, it asks the main thread to quit, once, and ends. A server that was
-// started and never used keeps running, because the monitor only wakes on a
-// drop to zero.
+// between, it asks the main thread to quit, once, and ends. The main thread
+// answers with ConfirmQuit before it quits: a client may have created an
+// object while the request was on its way. A server that was started and
+// never used keeps running, because the monitor only wakes on a drop to zero.
 
 #include <atomic>
 #include <chrono>
@@ -38,6 +39,12 @@ class ServerModule {
     // server has been idle long enough. False when the thread cannot start
     // (the server then runs until it is stopped from outside).
     bool StartMonitor(std::function<void()> postQuit);
+    // Called on the main thread when the monitor's request to quit arrives,
+    // before anything else is done about it. True when the server is still
+    // idle (no lock held, none given back since the monitor decided): the
+    // caller quits. Otherwise the monitor starts again, counting from the
+    // next drop to zero (or from the one that already happened).
+    bool ConfirmQuit();
     // Ends the monitor without asking anyone to quit; waits for its thread.
     void StopMonitor();
     bool MonitorRunning() const { return m_thread.joinable() && !m_monitorDone.load(); }
@@ -57,6 +64,7 @@ class ServerModule {
     bool m_signalled = false;
     bool m_stop = false;
     std::atomic<bool> m_monitorDone{false};
+    std::function<void()> m_postQuit;  // kept to start the monitor again
     std::thread m_thread;
 };
 

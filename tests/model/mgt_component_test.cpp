@@ -26,13 +26,22 @@ class MgtComponentTest : public ::testing::Test {
     static void SetUpTestSuite() {
         if (!qxtest::InPrivateNetwork())
             return;
-        s_device = new qxtest::SimulatedDevice(
-            "127.0.0.2", qxtest::ReadTextFile(qxtest::TestDataPath("model", "korvalen.snmprec")));
-        s_started = s_device->Start(*s_error);
+        std::string profile =
+            qxtest::ReadTextFile(qxtest::TestDataPath("model", "korvalen.snmprec"));
+        s_device = new qxtest::SimulatedDevice("127.0.0.2", profile);
+        // The same device with a binary MAC address and a location of 0xFF
+        // filler bytes.
+        for (auto [from, to] :
+             {std::pair<std::string, std::string>{"|4|00004A123456", "|4x|00004a1234ff"},
+              {"|4|Second floor, room 2.14", "|4x|ffffffffffffffff"}})
+            profile.replace(profile.find(from), from.size(), to);
+        s_binary = new qxtest::SimulatedDevice("127.0.0.4", profile);
+        s_started = qxtest::SimulatedDevice::StartAll({s_device, s_binary}, *s_error);
     }
     static void TearDownTestSuite() {
         delete s_device;
-        s_device = nullptr;
+        delete s_binary;
+        s_device = s_binary = nullptr;
     }
 
     void SetUp() override {
@@ -55,11 +64,13 @@ class MgtComponentTest : public ::testing::Test {
         Variant text(address);
         EXPECT_EQ(mgt->setElement(EID_DEVICEADDRESS, handle, text.Get()), S_OK);
     }
-    std::string Text(int32_t id, int32_t index) {
+    std::string Text(int32_t id, int32_t index) { return Utf8FromUtf16(Units(id, index)); }
+    std::u16string Units(int32_t id, int32_t index) {
         Variant v;
         EXPECT_EQ(mgt->getElement(id, index, v.Get()), S_OK) << id;
         EXPECT_EQ(v->vt, VT_BSTR) << id;
-        return v->vt == VT_BSTR ? Utf8FromBstr(v->bstrVal) : std::string();
+        return v->vt == VT_BSTR ? std::u16string(v->bstrVal, SysStringLen(v->bstrVal))
+                                : std::u16string();
     }
     int32_t Number(int32_t id, int32_t index) {
         Variant v;
@@ -74,6 +85,7 @@ class MgtComponentTest : public ::testing::Test {
     }
 
     static qxtest::SimulatedDevice* s_device;
+    static qxtest::SimulatedDevice* s_binary;
     static bool s_started;
     static std::string* s_error;
 
@@ -81,6 +93,7 @@ class MgtComponentTest : public ::testing::Test {
 };
 
 qxtest::SimulatedDevice* MgtComponentTest::s_device = nullptr;
+qxtest::SimulatedDevice* MgtComponentTest::s_binary = nullptr;
 bool MgtComponentTest::s_started = false;
 std::string* MgtComponentTest::s_error = new std::string;
 
@@ -129,8 +142,8 @@ TEST_F(MgtComponentTest, ReadsTheSelectedDeviceAndItsTandemPartner) {
     EXPECT_EQ(Number(EID_ODRAGENERALQXPEDESTALSETUP, 1), 4);
     EXPECT_EQ(Number(EID_ODRAINPUTLOCATION, 2), 15) << "tray 2";
     EXPECT_EQ(Text(EID_PRTALERTDESCRIPTION, 1), "(1A2B) Paper jam in the finisher");
-    EXPECT_EQ(Text(EID_HRPRINTERDETECTEDERRORSTATE, 0), std::string("\xEF\xBF\xBD\0", 4))
-        << "the bytes 80 00: 0x80 is no UTF-8 and arrives as U+FFFD, the zero is kept";
+    EXPECT_EQ(Units(EID_HRPRINTERDETECTEDERRORSTATE, 0), std::u16string(u"\u0080\0", 2))
+        << "the bytes 80 00 are no text: one character per byte";
 
     // The partner: unit 1 of the selected device.
     EXPECT_EQ(mgt->SelectDevice(1, 1), S_OK);
@@ -142,6 +155,16 @@ TEST_F(MgtComponentTest, ReadsTheSelectedDeviceAndItsTandemPartner) {
     // Back to the device itself.
     EXPECT_EQ(mgt->SelectDevice(0, 0), S_OK);
     EXPECT_EQ(Text(EID_ODRAGENERALQXMODEL, 0), "kx-5070");
+}
+
+TEST_F(MgtComponentTest, HandsBytesThatAreNoTextBackAsTheirBytes) {
+    SetAddress(0, "127.0.0.4");
+    EXPECT_EQ(Units(EID_ODRAGENERALNETCARDMACADDRESS, 1),
+              std::u16string(u"\0\0\u004A\u0012\u0034\u00FF", 6))
+        << "a binary MAC address, byte for byte";
+    EXPECT_EQ(Units(EID_ODRAGENERALDPLOCATION, 1), std::u16string(8, u'\u00FF'))
+        << "0xFF filler, not U+FFFD";
+    EXPECT_EQ(Text(EID_ODRAGENERALQXNAME, 0), "Korvalen 5070") << "text stays text";
 }
 
 TEST_F(MgtComponentTest, CountsTheRowsOfTheSelectedUnit) {
@@ -160,16 +183,20 @@ TEST_F(MgtComponentTest, CountsTheRowsOfTheSelectedUnit) {
 }
 
 TEST_F(MgtComponentTest, FailsWithoutDeviceElementOrAnswer) {
-    Variant v;
+    // A failed call leaves the caller's value alone.
+    Variant v("the caller's");
+    auto kept = [&v] { return v->vt == VT_BSTR && Utf8FromBstr(v->bstrVal) == "the caller's"; };
     EXPECT_EQ(mgt->getElement(EID_ODRAGENERALQXNAME, 0, v.Get()), E_FAIL)
         << "no device selected yet";
-    EXPECT_EQ(v->vt, VT_EMPTY);
+    EXPECT_TRUE(kept());
     EXPECT_EQ(mgt->getElement(EID_DEVICEADDRESS, 0, v.Get()), E_FAIL) << "no address for handle 0";
+    EXPECT_TRUE(kept());
 
     SetAddress(0, "127.0.0.2");
     EXPECT_EQ(mgt->getElement(4242, 0, v.Get()), E_FAIL) << "not in the mapping files";
+    EXPECT_TRUE(kept());
     EXPECT_EQ(mgt->getElement(EID_ODRAINPUTLOCATION, 9, v.Get()), E_FAIL) << "no such tray";
-    EXPECT_EQ(v->vt, VT_EMPTY);
+    EXPECT_TRUE(kept());
     EXPECT_EQ(mgt->getElement(EID_ODRAGENERALQXNAME, 0, nullptr), E_POINTER);
 
     SetAddress(3, "0000000A:00004A123456");  // an IPX device: no transport here

@@ -17,6 +17,7 @@
 #include "support/TempRegistry.h"
 #include "support/TestData.h"
 #include "trace/EventLogWriter.h"
+#include "trace/Trace.h"
 
 using namespace qx;
 
@@ -196,21 +197,34 @@ TEST_F(MappingTableTest, LookupsReturnTheFirstEntryInFileOrder) {
     EXPECT_EQ(table.GetEntryById(0), nullptr);
 }
 
-TEST_F(MappingTableTest, CutsLongLinesAndStopsReadingTheirFile) {
+TEST_F(MappingTableTest, CutsLongLinesAndReadsOn) {
     std::string longName(200, 'N');
     std::string longLine = longName + "\t42\t1.3.6.1.4.1.32473.2.3.50.1\t\tdescription";
     longLine += std::string(300 - longLine.size(), 'd');
     ASSERT_EQ(longLine.size(), 300u);
     std::string exact = Line({"EID_EXACT", "41", "1.2"});
     exact.pop_back();
-    exact += std::string(255 - exact.size(), 'x') + "\n";  // 255 characters: read whole
-    std::string path =
-        Write("long.txt", exact + longLine + "\n" + Line({"EID_AFTER", "43", "1.3"}));
+    exact += std::string(255 - exact.size(), 'x');  // 255 characters: read whole
+    std::string line256 = Line({"EID_256", "45", "1.5"});
+    line256.pop_back();
+    line256 += std::string(256 - line256.size(), 'y');
+    std::string huge = Line({"EID_HUGE", "46", "1.6"});
+    huge.pop_back();
+    huge += std::string(10000 - huge.size(), 'z');
+    std::string path = Write("long.txt", exact + "\r\n" + Line({"EID_CRLF", "40", "1.1"}) +
+                                             longLine + "\n" + line256 + "\n" + huge + "\n" +
+                                             Line({"EID_AFTER", "43", "1.3"}) + huge);
     std::string next = Write("next.txt", Line({"EID_NEXT", "44", "1.4"}));
 
+    qxtest::TempDir traceDir;
+    std::string traceFile = traceDir.Path() + "/trace.log";
+    SetTraceDestination(traceFile.c_str());
     MIBMappingTable table;
     EXPECT_TRUE(table.Load({path, next})) << "a cut line still counts as loaded";
+    SetTraceDestination("");
+
     ASSERT_NE(table.GetEntryById(41), nullptr);
+    EXPECT_NE(table.GetEntryById(40), nullptr) << "the CR LF line of 255 is whole";
     const MIBMappingEntry* cut = table.GetEntryById(42);
     ASSERT_NE(cut, nullptr);
     EXPECT_EQ(cut->strName, longName);
@@ -218,8 +232,22 @@ TEST_F(MappingTableTest, CutsLongLinesAndStopsReadingTheirFile) {
     const size_t descriptionStart = longLine.find("description");
     EXPECT_EQ(cut->strDescription.size(), 255u - descriptionStart)
         << "the description holds the rest of the first 255 characters";
-    EXPECT_EQ(table.GetEntryById(43), nullptr) << "nothing after the cut line is read";
+    EXPECT_NE(table.GetEntryById(45), nullptr);
+    EXPECT_NE(table.GetEntryById(46), nullptr);
+    EXPECT_NE(table.GetEntryById(43), nullptr) << "the lines after a cut line are read";
     EXPECT_NE(table.GetEntryById(44), nullptr) << "the next file is read";
+
+    std::ifstream in(traceFile);
+    std::vector<std::string> traced;
+    for (std::string l; std::getline(in, l);)
+        if (l.find("characters") != std::string::npos)
+            traced.push_back(l);
+    ASSERT_EQ(traced.size(), 4u) << "the lines of 300, 256 and twice 10,000 characters";
+    EXPECT_EQ(traced[0], "[SKORVALENMISVR] Mapping file " + path +
+                             ": line 3 is longer than 255 characters; 45 more cut off");
+    EXPECT_NE(traced[1].find("line 4 is longer than 255 characters; 1 more cut off"),
+              std::string::npos)
+        << traced[1];
 }
 
 TEST_F(MappingTableTest, WritesEntriesBackAsLines) {

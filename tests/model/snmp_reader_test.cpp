@@ -10,6 +10,7 @@
 
 #include <arpa/inet.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -85,6 +86,106 @@ class SilentAddress {
 
   private:
     int m_fd = -1;
+};
+
+// An agent that answers every request, whatever it asks for, with one
+// binding for sysName.0: what a confused device, or one behind a broken
+// proxy, sends. snmpsim cannot be made to do that.
+class OneAnswerAgent {
+  public:
+    OneAnswerAgent(const char* address, std::string name) : m_name(std::move(name)) {
+        m_fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        sockaddr_in at{};
+        at.sin_family = AF_INET;
+        at.sin_port = htons(161);
+        inet_pton(AF_INET, address, &at.sin_addr);
+        EXPECT_EQ(bind(m_fd, reinterpret_cast<sockaddr*>(&at), sizeof at), 0)
+            << std::strerror(errno);
+        m_thread = std::thread([this] { Serve(); });
+    }
+    ~OneAnswerAgent() {
+        m_stop = true;
+        m_thread.join();
+        close(m_fd);
+    }
+    int Answered() const { return m_answered; }
+
+  private:
+    static std::string Tlv(uint8_t tag, const std::string& value) {
+        std::string out(1, static_cast<char>(tag));
+        size_t n = value.size();
+        if (n < 0x80) {
+            out += static_cast<char>(n);
+        } else {
+            out += '\x82';
+            out += static_cast<char>(n >> 8);
+            out += static_cast<char>(n & 0xFF);
+        }
+        return out + value;
+    }
+    // The element at pos: its tag, and its contents in value; false when the
+    // bytes are not one.
+    static bool Read(const std::string& in, size_t& pos, uint8_t& tag, std::string& value) {
+        if (pos + 2 > in.size())
+            return false;
+        tag = static_cast<uint8_t>(in[pos++]);
+        size_t n = static_cast<uint8_t>(in[pos++]);
+        if (n & 0x80) {
+            size_t bytes = n & 0x7F;
+            n = 0;
+            for (; bytes > 0 && pos < in.size(); --bytes)
+                n = n << 8 | static_cast<uint8_t>(in[pos++]);
+        }
+        if (pos + n > in.size())
+            return false;
+        value = in.substr(pos, n);
+        pos += n;
+        return true;
+    }
+    // Message: SEQUENCE { version, community, PDU { request-id, ... } }.
+    std::string Answer(const std::string& request) {
+        size_t pos = 0;
+        uint8_t tag = 0;
+        std::string message, version, community, pdu, requestId;
+        if (!Read(request, pos, tag, message) || tag != 0x30)
+            return {};
+        pos = 0;
+        if (!Read(message, pos, tag, version) || !Read(message, pos, tag, community) ||
+            !Read(message, pos, tag, pdu))
+            return {};
+        pos = 0;
+        if (!Read(pdu, pos, tag, requestId) || tag != 0x02)
+            return {};
+        const std::string sysName("\x2B\x06\x01\x02\x01\x01\x05\x00", 8);
+        std::string binding = Tlv(0x30, Tlv(0x06, sysName) + Tlv(0x04, m_name));
+        std::string response = Tlv(0x02, requestId) + Tlv(0x02, std::string(1, '\0')) +
+                               Tlv(0x02, std::string(1, '\0')) + Tlv(0x30, binding);
+        return Tlv(0x30, Tlv(0x02, version) + Tlv(0x04, community) + Tlv(0xA2, response));
+    }
+    void Serve() {
+        while (!m_stop) {
+            pollfd pfd{m_fd, POLLIN, 0};
+            if (poll(&pfd, 1, 20) <= 0)
+                continue;
+            char buf[1500];
+            sockaddr_in from{};
+            socklen_t fromLength = sizeof from;
+            ssize_t n =
+                recvfrom(m_fd, buf, sizeof buf, 0, reinterpret_cast<sockaddr*>(&from), &fromLength);
+            if (n <= 0)
+                continue;
+            std::string reply = Answer(std::string(buf, static_cast<size_t>(n)));
+            if (!reply.empty() && sendto(m_fd, reply.data(), reply.size(), 0,
+                                         reinterpret_cast<sockaddr*>(&from), fromLength) > 0)
+                ++m_answered;
+        }
+    }
+
+    int m_fd = -1;
+    std::string m_name;
+    std::atomic<bool> m_stop{false};
+    std::atomic<int> m_answered{0};
+    std::thread m_thread;
 };
 
 class SnmpReaderTest : public ::testing::Test {
@@ -299,6 +400,32 @@ TEST_F(SnmpReaderTest, PrintsOidsAndValuesAsTheDevicesSendThem) {
     EXPECT_EQ(reader.GetNextPrintableValue(kTest + ".3.1", &oid, &value), S_OK);
     EXPECT_EQ(oid, kTest + ".3.1.10") << "dotted, without a leading dot";
     EXPECT_EQ(value, "ten");
+}
+
+TEST_F(SnmpReaderTest, GetTakesNoAnswerAboutAnotherObject) {
+    OneAnswerAgent agent("127.0.0.6", "Imposter");
+    reader.Target().SetAddress("127.0.0.6");
+    reader.Target().SetTimeout(100);
+    std::string text;
+    ASSERT_EQ(reader.GetPrintableValue("1.3.6.1.2.1.1.5.0", &text), S_OK) << "it does answer";
+    EXPECT_EQ(text, "Imposter");
+
+    // Asked for its name, location, model or MAC address, it names itself.
+    char buffer[260] = "unchanged";
+    int32_t value = 77;
+    for (const std::string& oid : {kTest + ".1.3.0", std::string("1.3.6.1.2.1.1.6.0")}) {
+        MIBMappingEntry entry = Entry(oid);
+        EXPECT_EQ(reader.snmppGetStringValue(&entry, -1, -1, buffer), E_FAIL) << oid;
+        EXPECT_EQ(reader.snmppGetInt32Value(&entry, -1, -1, &value), E_FAIL) << oid;
+    }
+    MIBMappingEntry column = Entry(kTest + ".3");
+    EXPECT_EQ(reader.snmppGetStringValue(&column, 1, 1, buffer), E_FAIL);
+    EXPECT_STREQ(buffer, "unchanged");
+    EXPECT_EQ(value, 77);
+    EXPECT_EQ(reader.GetPrintableValue(kOidSysObjectId, &text), E_FAIL);
+    EXPECT_EQ(reader.snmppGetNextStringValue(&column, 1, 1, buffer), E_FAIL)
+        << "a GET-NEXT answer outside the object fails as before";
+    EXPECT_GE(agent.Answered(), 7);
 }
 
 TEST_F(SnmpReaderTest, ReadsOptionUnits) {

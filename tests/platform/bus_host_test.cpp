@@ -204,11 +204,14 @@ class Echo : public QDBusVirtualObject {
 // The host and its objects live on this thread, as the server's live on its main thread.
 class HostThread : public QThread {
   public:
-    explicit HostThread(QString address) : m_address(std::move(address)) {}
+    // revoked: the classes are revoked once offered, as a server does when it
+    // decides to end; calls may still reach it for a moment.
+    explicit HostThread(QString address, bool revoked = false)
+        : m_address(std::move(address)), m_revoked(revoked) {}
     QString uniqueName;
     void run() override {
         {
-            QDBusConnection c = QDBusConnection::connectToBus(m_address, QStringLiteral("host"));
+            QDBusConnection c = QDBusConnection::connectToBus(m_address, ConnectionName());
             bus::LocalServerHost host(c, kEndpoint);
             host.SetClientGrace(std::chrono::milliseconds(400));
             QString error;
@@ -218,6 +221,8 @@ class HostThread : public QThread {
                                                 factory) == S_OK;
             factory->Release();
             ok = ok && host.Publish(&error);
+            if (m_revoked)
+                host.RevokeAll();
             Echo echo;
             c.registerVirtualObject(QStringLiteral("/echo"), &echo);
             uniqueName = ok ? c.baseService() : QString();
@@ -225,12 +230,16 @@ class HostThread : public QThread {
             exec();
             c.unregisterObject(QStringLiteral("/echo"));
         }
-        QDBusConnection::disconnectFromBus(QStringLiteral("host"));
+        QDBusConnection::disconnectFromBus(ConnectionName());
     }
     void WaitReady() { m_ready.acquire(); }
 
   private:
+    QString ConnectionName() const {
+        return m_revoked ? QStringLiteral("stopping host") : QStringLiteral("host");
+    }
     QString m_address;
+    bool m_revoked = false;
     QSemaphore m_ready;
 };
 
@@ -337,6 +346,25 @@ TEST_F(BusHost, CreatesByClsidOrProgIdAndReleases) {
         bus::CreateRemoteObject(m_client, s_host->uniqueName, path, kEndpoint));
     Variant v;
     EXPECT_EQ(Call(stale.Get(), 1, {*Variant(3).Get(), Ref(v)}), RPC_E_DISCONNECTED);
+}
+
+TEST_F(BusHost, AServerThatRevokedItsClassesSaysItIsStopping) {
+    HostThread stopping(s_bus->Address(), true);
+    stopping.start();
+    stopping.WaitReady();
+    if (stopping.uniqueName.isEmpty()) {
+        stopping.quit();
+        stopping.wait();
+        FAIL() << "the second host did not start";
+    }
+    QDBusMessage m = QDBusMessage::createMethodCall(stopping.uniqueName, kEndpoint.factoryPath,
+                                                    kEndpoint.factoryInterface, "CreateInstance");
+    m << QString("QxTest.Thing");
+    QDBusMessage r = m_client.call(m, QDBus::Block, 10000);
+    EXPECT_EQ(static_cast<HRESULT>(r.arguments().value(0).toInt()), CO_E_SERVER_STOPPING)
+        << "so that the client asks again and the bus starts a new server";
+    stopping.quit();
+    stopping.wait();
 }
 
 TEST_F(BusHost, VariantsTravelLosslessly) {

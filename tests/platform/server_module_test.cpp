@@ -104,3 +104,37 @@ TEST(ServerModule, EveryDropToZeroStartsTheWaitAgain) {
     ASSERT_TRUE(probe.WaitForQuit(seconds(10)));
     EXPECT_GE(probe.atMs - lastDrop, kWait.count());
 }
+
+// The main thread answers each request to quit with ConfirmQuit; clients
+// create objects right at the end of the wait, before and after the monitor
+// decides. The server never quits under a live object, and still quits once
+// the last one goes.
+TEST(ServerModule, ObjectCreatedAsTheWaitEndsKeepsTheServer) {
+    constexpr milliseconds kShort{30};
+    int refused = 0;
+    for (int i = 0; i < 24; ++i) {
+        ServerModule module(kShort);
+        QuitProbe probe;
+        ASSERT_TRUE(module.StartMonitor(probe.Hook()));
+        module.Lock();
+        module.Unlock();
+        // From 6 ms before the end of the wait to 5 ms after it.
+        std::this_thread::sleep_for(kShort + milliseconds(i % 12 - 6));
+        module.Lock();
+        if (probe.WaitForQuit(kShort * 3)) {
+            EXPECT_FALSE(module.ConfirmQuit()) << "an object is alive";
+            ++refused;
+            std::this_thread::sleep_for(kShort * 3);
+        }
+        EXPECT_LE(probe.calls, 1) << "no new request while the object lives";
+        int before = probe.calls;
+        module.Unlock();
+        auto until = steady_clock::now() + seconds(10);
+        while (probe.calls == before && steady_clock::now() < until)
+            std::this_thread::sleep_for(1ms);
+        ASSERT_GT(probe.calls, before) << "the last release still ends the server";
+        EXPECT_TRUE(module.ConfirmQuit());
+        module.StopMonitor();
+    }
+    EXPECT_GT(refused, 0) << "some objects came after the monitor had decided";
+}

@@ -27,6 +27,8 @@ const QString kName = QStringLiteral("com.quorvia.KORVALENMISvr");
 // 5000 ms of quiet, then the 1000 ms pause after the message loop.
 constexpr qint64 kEndAfterMs = 6000;
 constexpr qint64 kTolerance = 60;  // the clocks of two processes
+// The latest a server may end: the wait plus one and a half seconds.
+constexpr qint64 kGoneWithinMs = 5000 + 1500;
 // Not much later: a loaded machine, or a sanitizer build, may be slow.
 constexpr int kLateMs = 30000;
 
@@ -80,6 +82,7 @@ TEST_F(ServerLifetime, FirstCallStartsTheServerAndReleaseEndsItAboutSixSecondsLa
     qint64 ended = WaitForProcessEnd(pid, kLateMs);
     ASSERT_GE(ended, 0) << "the server did not end";
     EXPECT_GE(sinceRelease.elapsed(), kEndAfterMs - kTolerance);
+    EXPECT_LE(sinceRelease.elapsed(), kGoneWithinMs) << "and not much later";
 }
 
 TEST_F(ServerLifetime, NewObjectWithinTheWaitKeepsTheServer) {
@@ -98,6 +101,7 @@ TEST_F(ServerLifetime, NewObjectWithinTheWaitKeepsTheServer) {
     ASSERT_GE(WaitForProcessEnd(pid, kLateMs), 0);
     EXPECT_GE(sinceRelease.elapsed(), kEndAfterMs - kTolerance)
         << "5000 ms after the next release, then the pause";
+    EXPECT_LE(sinceRelease.elapsed(), kGoneWithinMs);
 }
 
 TEST_F(ServerLifetime, ServerStartedByHandAndNeverUsedKeepsRunning) {

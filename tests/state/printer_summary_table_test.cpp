@@ -1,8 +1,11 @@
-// The printer summary table against simulated devices (snmpsimd, profiles in
-// tests/state/data) in the program's own network namespace: the refresh in
-// order with its failure rules, the general readers, the option detection,
-// trays, finisher rules and alerts, the lock operations, and the table
-// without mapping files or with an address that names no target.
+// The printer summary table. SummaryTableTest needs no device and runs
+// everywhere: a new table, its address and target, the lock operations, and
+// refreshes that end before anything is sent (no mapping files, an address
+// that names no target, a missing tandem element). SummaryTableDeviceTest
+// reads simulated devices (snmpsimd, profiles in tests/state/data) in the
+// program's own network namespace: the refresh in order with its failure
+// rules, the general readers, the option detection, trays, finisher rules
+// and alerts.
 
 #include <gtest/gtest.h>
 
@@ -256,11 +259,6 @@ PrinterDeviceRecord ClearedRecord() {
 
 class SummaryTableTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        QX_REQUIRE_PRIVATE_NETWORK();
-        ASSERT_TRUE(Devices::s_started) << Devices::s_error;
-    }
-
     // A table for the address, refreshed; family code as given.
     std::unique_ptr<CDsePrinterSummaryTable> Refreshed(const char* address, HRESULT expected = S_OK,
                                                        int32_t familyCode = 0) {
@@ -275,6 +273,14 @@ class SummaryTableTest : public ::testing::Test {
     qxtest::TempRegistry registry;
     TraceCapture trace;
     RecordingMgt mgt;
+};
+
+class SummaryTableDeviceTest : public SummaryTableTest {
+  protected:
+    void SetUp() override {
+        QX_REQUIRE_PRIVATE_NETWORK();
+        ASSERT_TRUE(Devices::s_started) << Devices::s_error;
+    }
 };
 
 }  // namespace
@@ -350,7 +356,7 @@ TEST_F(SummaryTableTest, SetAddressTellsTheComponentAndSetsUpTheTarget) {
     EXPECT_EQ(alone.Target().Timeout(), 40u);
 }
 
-TEST_F(SummaryTableTest, TheManagementComponentLearnsTheAddress) {
+TEST_F(SummaryTableDeviceTest, TheManagementComponentLearnsTheAddress) {
     ASSERT_EQ(RegisterMgtComponent(), S_OK);
     CoInitialize();
     {
@@ -373,7 +379,7 @@ TEST_F(SummaryTableTest, TheManagementComponentLearnsTheAddress) {
     CoUninitialize();
 }
 
-TEST_F(SummaryTableTest, ASingleDeviceWithAllSixTrays) {
+TEST_F(SummaryTableDeviceTest, ASingleDeviceWithAllSixTrays) {
     auto table = Refreshed(kSingle);
     EXPECT_TRUE(table->m_bValid);
     EXPECT_FALSE(table->m_bTandem);
@@ -441,7 +447,7 @@ TEST_F(SummaryTableTest, ASingleDeviceWithAllSixTrays) {
               (std::vector<std::string>{"SelectDevice(0,0)", "setElement(999,0,127.0.0.2)"}));
 }
 
-TEST_F(SummaryTableTest, EveryRefreshStartsFromTheClear) {
+TEST_F(SummaryTableDeviceTest, EveryRefreshStartsFromTheClear) {
     auto table = Refreshed(kSingle);
     table->m_devices[1].m_strName = "left over";
     table->m_devices[1].m_nPedestal = 9;
@@ -461,7 +467,7 @@ TEST_F(SummaryTableTest, EveryRefreshStartsFromTheClear) {
     EXPECT_EQ(many->m_devices[0].m_nFinisherType, 31);
 }
 
-TEST_F(SummaryTableTest, ATandemPair) {
+TEST_F(SummaryTableDeviceTest, ATandemPair) {
     auto table = Refreshed(kTandem);
     EXPECT_TRUE(table->m_bValid);
     EXPECT_TRUE(table->m_bTandem);
@@ -527,7 +533,7 @@ TEST_F(SummaryTableTest, ATandemPair) {
     EXPECT_EQ(trace.Count("EID_HRPRINTERSTATUS=warmup(5)"), 1);
 }
 
-TEST_F(SummaryTableTest, APartnerRefusedByTheComponentEndsTheRefresh) {
+TEST_F(SummaryTableDeviceTest, APartnerRefusedByTheComponentEndsTheRefresh) {
     auto table = Refreshed(kTandem);
     ASSERT_TRUE(table->m_bValid);
     const HRESULT refused = static_cast<HRESULT>(0x80070005);
@@ -540,7 +546,7 @@ TEST_F(SummaryTableTest, APartnerRefusedByTheComponentEndsTheRefresh) {
     EXPECT_EQ(table->m_devices[0].m_alerts.size(), 1u);
 }
 
-TEST_F(SummaryTableTest, TheKorvalenPairHasNoModelToRead) {
+TEST_F(SummaryTableDeviceTest, TheKorvalenPairHasNoModelToRead) {
     auto table = Refreshed(kKorvalen);
     EXPECT_TRUE(table->m_bTandem);
     for (const PrinterDeviceRecord& device : table->m_devices)
@@ -554,7 +560,7 @@ TEST_F(SummaryTableTest, TheKorvalenPairHasNoModelToRead) {
     EXPECT_EQ(trace.Count("EID_HRPRINTERSTATUS=idle(3)"), 1);
 }
 
-TEST_F(SummaryTableTest, AnRk2030IsReadByGetNext) {
+TEST_F(SummaryTableDeviceTest, AnRk2030IsReadByGetNext) {
     auto table = Refreshed(kRk2030);
     const PrinterDeviceRecord& d = table->m_devices[0];
     EXPECT_EQ(d.m_strModel, "RK-2030") << "stored in upper case";
@@ -567,7 +573,7 @@ TEST_F(SummaryTableTest, AnRk2030IsReadByGetNext) {
     EXPECT_EQ(d.m_strName, "Reception");
 }
 
-TEST_F(SummaryTableTest, FamilyCode13TakesThePedestalFromTheOptionUnits) {
+TEST_F(SummaryTableDeviceTest, FamilyCode13TakesThePedestalFromTheOptionUnits) {
     struct Case {
         const char* address;
         int32_t pedestal;  // for both devices of a pair
@@ -588,7 +594,7 @@ TEST_F(SummaryTableTest, FamilyCode13TakesThePedestalFromTheOptionUnits) {
     // The seventh code (6, no unit) is shown by the slow device below.
 }
 
-TEST_F(SummaryTableTest, TheFinisherRules) {
+TEST_F(SummaryTableDeviceTest, TheFinisherRules) {
     struct Case {
         const char* address;
         int device;
@@ -613,7 +619,7 @@ TEST_F(SummaryTableTest, TheFinisherRules) {
     }
 }
 
-TEST_F(SummaryTableTest, TheFinisherReaderTracesEachBin) {
+TEST_F(SummaryTableDeviceTest, TheFinisherReaderTracesEachBin) {
     Refreshed(kSingle);
     EXPECT_EQ(trace.From("CDsePrinterSummaryTable::snmppGetFinisherType:success", 11),
               (std::vector<std::string>{
@@ -657,7 +663,7 @@ TEST_F(SummaryTableTest, TheFinisherReaderTracesEachBin) {
     EXPECT_EQ(trace.Count("bFinisher is false"), 1);
 }
 
-TEST_F(SummaryTableTest, AlertsAreMatchedByTheCodeInTheirDescription) {
+TEST_F(SummaryTableTest, TheMakerCodeLeadsAnAlertDescription) {
     EXPECT_EQ(MakerAlertCodeOf("(1A2B) Paper jam in the finisher"), 0x1A2B);
     EXPECT_EQ(MakerAlertCodeOf("(1a2b)"), 0x1A2B);
     EXPECT_EQ(MakerAlertCodeOf("(c01)"), 0xC01) << "four characters are enough";
@@ -673,15 +679,17 @@ TEST_F(SummaryTableTest, AlertsAreMatchedByTheCodeInTheirDescription) {
     EXPECT_EQ(MakerAlertCodeOf("(00000000000001A2B) x"), 0x1A2B) << "leading zeros";
     EXPECT_EQ(MakerAlertCodeOf(""), 0);
     EXPECT_EQ(MakerAlertCodeOf(nullptr), 0);
+}
 
-    // On a device: the leading code matches, a trailing one matches code 0,
-    // a maker alert without a Printer-MIB alert keeps 1.
+TEST_F(SummaryTableDeviceTest, AlertsAreMatchedByTheCodeInTheirDescription) {
+    // The leading code matches, a trailing one matches code 0, a maker alert
+    // without a Printer-MIB alert keeps 1.
     auto table = Refreshed(kSingle);
     EXPECT_EQ(table->m_devices[0].m_alerts,
               (std::vector<PrinterAlert>{{6699, 8}, {0, 1101}, {3073, 1102}, {4660, 1}}));
 }
 
-TEST_F(SummaryTableTest, AlertWalksStopAtTheirBound) {
+TEST_F(SummaryTableDeviceTest, AlertWalksStopAtTheirBound) {
     auto table = Refreshed(kManyAlerts);
     const auto& alerts = table->m_devices[0].m_alerts;
     ASSERT_EQ(alerts.size(), static_cast<size_t>(CDsePrinterSummaryTable::kMaxAlertRows));
@@ -698,7 +706,7 @@ TEST_F(SummaryTableTest, AlertWalksStopAtTheirBound) {
 
 // The slow device is read by this test only: its agent answers nothing else
 // while it holds back the memory size.
-TEST_F(SummaryTableTest, AMemoryReadThatTimesOutEndsTheRefresh) {
+TEST_F(SummaryTableDeviceTest, AMemoryReadThatTimesOutEndsTheRefresh) {
     SetSetting(SETTING_SNMP_NO_CONNECT_TIMEOUT, 20);  // 200 ms an attempt
     auto table = std::make_unique<CDsePrinterSummaryTable>(&mgt);
     table->m_nFamilyCode = CDsePrinterSummaryTable::kOptionFamilyCode;
@@ -756,23 +764,23 @@ TEST_F(SummaryTableTest, WithoutAMappingFileEveryRefreshFails) {
     EXPECT_FALSE(table.m_bValid);
 }
 
-TEST_F(SummaryTableTest, AMissingGeneralElementEndsTheRefresh) {
-    {
-        MappingCopy copy({"EID_ODRATANDEMSTATE"});
-        auto table = Refreshed(kSingle, E_FAIL);
-        EXPECT_EQ(trace.Lines(), std::vector<std::string>{}) << "nothing was asked";
-    }
-    {
-        MappingCopy copy({"EID_ODRAGENERALQXMODEL"});
-        auto table = Refreshed(kSingle, E_FAIL);
-        EXPECT_FALSE(table->m_bValid);
-        EXPECT_EQ(table->m_devices[0].m_strName, "Korvalen 6080") << "read before the model";
-        EXPECT_EQ(table->m_devices[0].m_strLocation, "Second floor, room 2.14");
-        EXPECT_EQ(table->m_devices[0].m_strDeviceDescr, "") << "read after it";
-    }
+TEST_F(SummaryTableTest, AMissingTandemElementEndsTheRefreshUnasked) {
+    MappingCopy copy({"EID_ODRATANDEMSTATE"});
+    auto table = Refreshed(kSingle, E_FAIL);
+    EXPECT_FALSE(table->m_bValid);
+    EXPECT_EQ(trace.Lines(), std::vector<std::string>{}) << "nothing was asked";
 }
 
-TEST_F(SummaryTableTest, MissingWalkElementsLeaveTheRefreshValid) {
+TEST_F(SummaryTableDeviceTest, AMissingGeneralElementEndsTheRefresh) {
+    MappingCopy copy({"EID_ODRAGENERALQXMODEL"});
+    auto table = Refreshed(kSingle, E_FAIL);
+    EXPECT_FALSE(table->m_bValid);
+    EXPECT_EQ(table->m_devices[0].m_strName, "Korvalen 6080") << "read before the model";
+    EXPECT_EQ(table->m_devices[0].m_strLocation, "Second floor, room 2.14");
+    EXPECT_EQ(table->m_devices[0].m_strDeviceDescr, "") << "read after it";
+}
+
+TEST_F(SummaryTableDeviceTest, MissingWalkElementsLeaveTheRefreshValid) {
     MappingCopy copy({"EID_PRTOUTPUTNAME", "EID_ODRAALERTCODE", "EID_PRTALERTDESCRIPTION",
                       "EID_ODRAINPUTMEDIATYPE", "EID_HRPRINTERSTATUS"});
     auto table = Refreshed(kSingle);
@@ -787,6 +795,22 @@ TEST_F(SummaryTableTest, MissingWalkElementsLeaveTheRefreshValid) {
     EXPECT_EQ(table->m_errorState[0], 0) << "the error state follows the status";
     EXPECT_EQ(d.m_nMemorySize, 524288);
     EXPECT_EQ(d.m_bInserter, 1);
+}
+
+TEST_F(SummaryTableDeviceTest, AMissingFinisherPresentElementIsTraced) {
+    MappingCopy copy({"EID_ODRAGENERALDPFINISHERPRESENT"});
+    auto table = Refreshed(kSingle);
+    EXPECT_TRUE(table->m_bValid);
+    // The finisher bin cannot tell its kind, so the saddle tray after it is
+    // ignored and the device keeps device 0's type, its own.
+    EXPECT_EQ(table->m_devices[0].m_nFinisherType, 0);
+    EXPECT_EQ(trace.From("snmppGetFinisherType: In Finisher Bin loop", 3),
+              (std::vector<std::string>{
+                  "snmppGetFinisherType: In Finisher Bin loop",
+                  "EID_ODRAGENERALDPFINISHERPRESENT: failed to get",
+                  "snmppGetFinisherType: Query for prtOutputName",
+              }));
+    EXPECT_EQ(trace.Count("bFinisher is false"), 1);
 }
 
 TEST_F(SummaryTableTest, ReadersAndTheUpdaterShareOneLock) {
@@ -840,7 +864,7 @@ TEST_F(SummaryTableTest, ReadersAndTheUpdaterShareOneLock) {
                              }));
 }
 
-TEST_F(SummaryTableTest, UpdateFromCopiesAnotherTable) {
+TEST_F(SummaryTableDeviceTest, UpdateFromCopiesAnotherTable) {
     auto source = Refreshed(kTandem);
     CDsePrinterSummaryTable copy;
     copy.SetAddress(kSingle);

@@ -117,7 +117,16 @@ TEST_F(EventLogTest, RegistersTheSourceAndReportsEvents) {
     }
     std::string first = Receive();
     EXPECT_EQ(first.rfind("<11>", 0), 0u) << first;  // user.err
-    EXPECT_NE(first.find("Quorvia SNMP Agent["), std::string::npos) << first;
+    // RFC 3164: the tag is one word up to "[pid]"; the source's own name
+    // follows in the message.
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(
+        first, m,
+        std::regex(R"(^<11>\w{3} [ \d]\d \d\d:\d\d:\d\d ([A-Za-z0-9_.-]+)\[(\d+)\]: (.*)$)")))
+        << first;
+    EXPECT_EQ(m[1].str(), "QuorviaSNMPAgent");
+    EXPECT_EQ(std::stoi(m[2].str()), getpid());
+    EXPECT_EQ(m[3].str().rfind("Quorvia SNMP Agent: event 0xC00003E9: ", 0), 0u) << first;
     EXPECT_NE(first.find("event 0xC00003E9: /opt/quorvia/HRMap.txt | The system cannot find the "
                          "file specified."),
               std::string::npos)

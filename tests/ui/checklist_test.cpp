@@ -15,7 +15,6 @@
 #include <memory>
 
 #include "QtPrinters.h"
-#include "platform/text/CodePage.h"
 #include "support/TempRegistry.h"
 #include "ui/CheckControl.h"
 #include "ui/CheckList.h"
@@ -113,24 +112,6 @@ TEST_F(CheckListTest, BitmapsOfThirteenPixelsGiveIndentAndRowHeightNineteen) {
     EXPECT_EQ(tall.RowHeight(), bigMetrics.height() + std::max(0, bigMetrics.leading()));
     EXPECT_GT(tall.RowHeight(), 19);
     EXPECT_EQ(tall.Indent(), 19);
-}
-
-TEST_F(CheckListTest, OwnFontIsTahomaAndSmallerUnderTheJapaneseCodePage) {
-    const QFont western = CCheckList::DefaultFont(kCodePageWesternEuropean);
-    const QFont japanese = CCheckList::DefaultFont(kCodePageJapanese);
-    EXPECT_EQ(western.family(), "TAHOMA");
-    EXPECT_EQ(western.weight(), QFont::Normal);
-    EXPECT_EQ(western.styleHint(), QFont::SansSerif);
-    EXPECT_LE(QFontMetrics(western).height(), 14);
-    EXPECT_GE(QFontMetrics(western).height(), 12);
-    EXPECT_LE(QFontMetrics(japanese).height(), 12);
-    EXPECT_LT(japanese.pixelSize(), western.pixelSize());
-
-    // The list follows the code page in use.
-    SetActiveCodePageForTesting(kCodePageJapanese);
-    CCheckList& l = Make();
-    SetActiveCodePageForTesting(0);
-    EXPECT_EQ(l.font().pixelSize(), japanese.pixelSize());
 }
 
 TEST_F(CheckListTest, CreationBuildsTheListAndItsInnerWindow) {

@@ -6,8 +6,10 @@
 #include <QLabel>
 
 #include <fstream>
+#include <vector>
 
 #include "QtPrinters.h"
+#include "platform/gui/MessageBox.h"
 #include "platform/lang/LanguageLibrary.h"
 #include "platform/system/ProgramPath.h"
 #include "support/TempRegistry.h"
@@ -49,21 +51,52 @@ TEST(FirstAddressQueryTest, TakesItsTextsFromTheLanguageLibrary) {
     EXPECT_EQ(ControlId(&dialog), 15009);
 }
 
-TEST(FirstAddressQueryTest, KeepsItsOwnTextsWithoutTheLibrary) {
+// Answers the message boxes shown while it lives and keeps them.
+class MessageBoxes {
+  public:
+    MessageBoxes() {
+        m_previous = SetMessageBoxResponder([this](const MessageBoxRequest& request) {
+            shown.push_back(request);
+            return MessageResult::Ok;
+        });
+    }
+    ~MessageBoxes() { SetMessageBoxResponder(m_previous); }
+
+    std::vector<MessageBoxRequest> shown;
+
+  private:
+    MessageBoxResponder m_previous;
+};
+
+TEST(FirstAddressQueryTest, WithoutTheLibraryItSaysSoAndKeepsItsOwnTexts) {
     qxtest::TempDir dir;
     ProgramDirectory programDir(dir.Path());
+    MessageBoxes boxes;
     CDseFirstAddressQuery dialog;
+    EXPECT_TRUE(boxes.shown.empty()) << "the library is loaded when the window opens";
     dialog.show();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "Could not Load Language Library");
+    EXPECT_EQ(boxes.shown[0].caption, "");
+    EXPECT_TRUE(boxes.shown[0].taskModal);
+    EXPECT_EQ(boxes.shown[0].owner, &dialog);
     EXPECT_EQ(dialog.windowTitle(), "Printer Address");
     EXPECT_EQ(dialog.TextControl()->text(), "Locating printer address. Please wait.");
+
+    // Only the first opening reads the library.
+    dialog.hide();
+    dialog.show();
+    EXPECT_EQ(boxes.shown.size(), 1u);
 }
 
 TEST(FirstAddressQueryTest, KeepsItsOwnTextForAStringTheLibraryLacks) {
     qxtest::TempDir dir;
     std::ofstream(dir.Path() + "/tnlang.dll") << "55\tLooking up\n";
     ProgramDirectory programDir(dir.Path());
+    MessageBoxes boxes;
     CDseFirstAddressQuery dialog;
     dialog.show();
+    EXPECT_TRUE(boxes.shown.empty()) << "the library is there";
     EXPECT_EQ(dialog.windowTitle(), "Looking up");
     EXPECT_EQ(dialog.TextControl()->text(), "Locating printer address. Please wait.");
 }

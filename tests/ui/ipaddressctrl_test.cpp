@@ -97,17 +97,6 @@ class IPAddressCtrlTest : public ::testing::Test {
     CDseIPAddressCtrl* ctrl = nullptr;
 };
 
-TEST_F(IPAddressCtrlTest, StartsBlank) {
-    EXPECT_TRUE(ctrl->IsBlank());
-    EXPECT_EQ(ctrl->GetAddress(), 0u);
-    EXPECT_EQ(ctrl->WindowText(), "");
-    EXPECT_EQ(ctrl->objectName(), "DseIPAddressCtrlClass");
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(ctrl->FieldMinimum(i), 0);
-        EXPECT_EQ(ctrl->FieldMaximum(i), 255);
-    }
-}
-
 TEST_F(IPAddressCtrlTest, TypingThreeHundredLeaves255SelectedAfterABeep) {
     Type("30");
     EXPECT_EQ(beeps.Take(), 0);
@@ -357,6 +346,37 @@ TEST_F(IPAddressCtrlTest, FieldRangeOrdersItsBoundsAndClampsAtOnce) {
     EXPECT_EQ(beeps.Take(), 1);
 }
 
+TEST_F(IPAddressCtrlTest, ClearingMakesTheAddressZeroWhateverTheMinimums) {
+    for (int field = 0; field < 4; ++field)
+        ctrl->SetFieldRange(field, 10, 20);
+    ctrl->SetAddress("15.16.17.18");
+    EXPECT_EQ(ctrl->GetAddress(), 0x0F101112u);
+    EventLog log(ctrl);
+    ctrl->ClearAddress();
+    EXPECT_TRUE(ctrl->IsBlank());
+    EXPECT_EQ(ctrl->WindowText(), "");
+    uint8_t b[4] = {1, 1, 1, 1};
+    EXPECT_EQ(ctrl->GetAddress(&b[0], &b[1], &b[2], &b[3]), 0u);
+    EXPECT_EQ(b[0], 0);
+    EXPECT_EQ(b[3], 0);
+    EXPECT_EQ(log.Take(), QStringList({"update", "paint", "change"}));
+    // The empty text clears alike, and a blank control is told of no change.
+    ctrl->SetAddress("12.12.12.12");
+    ctrl->SetAddress("");
+    EXPECT_EQ(ctrl->GetAddress(), 0u);
+    log.Take();
+    ctrl->ClearAddress();
+    EXPECT_TRUE(log.Take().filter("change").isEmpty());
+
+    // Emptying the last field by keys leaves no address either.
+    ClickField(2);
+    Type("1");
+    EXPECT_EQ(ctrl->GetAddress(), 0x0A0A0A0Au) << "blank fields count as their minimum";
+    Key(Qt::Key_Backspace);
+    EXPECT_TRUE(ctrl->IsBlank());
+    EXPECT_EQ(ctrl->GetAddress(), 0u);
+}
+
 TEST_F(IPAddressCtrlTest, AMinimumIsEnforcedOnceNoDigitCanReachIt) {
     ctrl->SetFieldRange(1, 100, 200);
     Type("10.150");
@@ -384,6 +404,37 @@ TEST_F(IPAddressCtrlTest, AMinimumIsEnforcedOnceNoDigitCanReachIt) {
     Type("3");
     before->setFocus();
     EXPECT_EQ(ctrl->FieldText(1), "100");
+    EXPECT_EQ(beeps.Take(), 1);
+}
+
+TEST_F(IPAddressCtrlTest, AFieldShortenedOnLeavingKeepsTheCaretInside) {
+    ctrl->SetFieldRange(0, 5, 255);
+    Type("04");  // 4 may still grow to 40: not clamped yet
+    EXPECT_EQ(ctrl->FieldText(0), "04");
+    EXPECT_EQ(ctrl->CaretPosition(), 2);
+    EXPECT_EQ(beeps.Take(), 0);
+    before->setFocus();
+    EXPECT_EQ(ctrl->FieldText(0), "5");
+    EXPECT_EQ(beeps.Take(), 1);
+    EXPECT_EQ(ctrl->CaretPosition(), 1);
+    EXPECT_EQ(ctrl->SelectionStart(), 1);
+
+    // Back in the control the next digit goes after the "5".
+    ctrl->setFocus();
+    Type("1");
+    EXPECT_EQ(ctrl->FieldText(0), "51");
+    EXPECT_EQ(ctrl->WindowText(), "51.0.0.0");
+
+    // A selection that reached past the new end is cut back too.
+    ctrl->SetAddress("200.1.1.1");
+    Key(Qt::Key_Home);
+    Key(Qt::Key_Delete);  // "00"
+    Key(Qt::Key_End, Qt::ShiftModifier);
+    EXPECT_EQ(ctrl->SelectedText(), "00");
+    before->setFocus();
+    EXPECT_EQ(ctrl->FieldText(0), "5");
+    EXPECT_LE(ctrl->SelectionStart(), 1);
+    EXPECT_LE(ctrl->CaretPosition(), 1);
     EXPECT_EQ(beeps.Take(), 1);
 }
 

@@ -153,14 +153,20 @@ TEST_F(StaticLinkTest, AStringResourceWithTheControlsIdComesFirst) {
     EXPECT_EQ(opened.back(), "http://10.1.2.3:8080");
 }
 
-TEST_F(StaticLinkTest, ALinkGivenAtConstructionIsKept) {
-    CStaticLink fixed("https://fixed.example.org/", false, &host);
-    fixed.setText("Device page");
-    fixed.setGeometry(10, 34, 200, 20);
-    fixed.show();
-    QTest::mouseClick(&fixed, Qt::LeftButton, Qt::NoModifier, QPoint(5, 10));
-    EXPECT_EQ(opened, QStringList({"https://fixed.example.org/"}));
-    EXPECT_EQ(fixed.Link().GetLink(), "https://fixed.example.org/");
+TEST_F(StaticLinkTest, ALinkGivenAtConstructionIsReloadedOnClick) {
+    CStaticLink initial("https://initial.example.org/", false, &host);
+    EXPECT_EQ(initial.Link().GetLink(), "https://initial.example.org/");
+    initial.setText("https://text.example.org/");
+    initial.setGeometry(10, 34, 200, 20);
+    initial.show();
+    QTest::mouseClick(&initial, Qt::LeftButton, Qt::NoModifier, QPoint(5, 10));
+    EXPECT_EQ(opened, QStringList({"https://text.example.org/"}));
+    EXPECT_EQ(initial.Link().GetLink(), "https://text.example.org/");
+
+    // The string resource with the control's id comes first here too.
+    SetControlId(&initial, 4711);
+    QTest::mouseClick(&initial, Qt::LeftButton, Qt::NoModifier, QPoint(5, 10));
+    EXPECT_EQ(opened.back(), "https://printers.example.org/from-resource");
 }
 
 TEST_F(StaticLinkTest, APictureStaticIsNoLink) {
