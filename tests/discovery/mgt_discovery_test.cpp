@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "discovery/IdentifyDevices.h"
 #include "discovery/LocalDeviceIdentification.h"
 #include "discovery/NetworkDeviceIdentification.h"
 #include "model/MgtComponent.h"
@@ -47,35 +48,6 @@ constexpr const char* kKorvalen = "127.0.0.31";  // also answers the broadcast r
 constexpr const char* kOther = "127.0.0.32";     // another maker's printer
 constexpr const char* kController = "127.0.0.33";
 constexpr const char* kSilent = "127.0.0.39";
-
-// The owner's event loop: notifications are posted here from the
-// component's thread and run on the test's.
-class EventQueue {
-  public:
-    void Post(std::function<void()> fn) {
-        std::lock_guard lock(m_lock);
-        m_queue.push_back(std::move(fn));
-    }
-    // Runs what arrives until done() holds; false after 20 s.
-    bool RunUntil(const std::function<bool()>& done) {
-        for (int i = 0; i < 2000 && !done(); ++i) {
-            std::deque<std::function<void()>> batch;
-            {
-                std::lock_guard lock(m_lock);
-                batch.swap(m_queue);
-            }
-            for (auto& fn : batch)
-                fn();
-            if (batch.empty())
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return done();
-    }
-
-  private:
-    std::mutex m_lock;
-    std::deque<std::function<void()>> m_queue;
-};
 
 int Sh(const std::string& command) {
     return std::system((command + " >/dev/null 2>&1").c_str());
@@ -181,7 +153,7 @@ class MgtDiscoveryTest : public ::testing::Test {
     void Discover() {
         finished = 0;
         ASSERT_EQ(mgt->SelectDevice(0, -1), S_OK);  // the run starts
-        ASSERT_TRUE(events.RunUntil([this] { return finished > 0; }));
+        ASSERT_TRUE(events.RunUntil([this] { return finished > 0; }, 20000));
     }
 
     static inline std::vector<std::unique_ptr<qxtest::SimulatedDevice>> s_devices;
@@ -192,7 +164,7 @@ class MgtDiscoveryTest : public ::testing::Test {
     std::unique_ptr<qxtest::TempRegistry> registry;
     ComPtr<Imgt> mgt;
     CMgtComponent* component = nullptr;
-    EventQueue events;
+    CNotificationQueue events;
     int finished = 0, foreignThread = 0;
     std::vector<int32_t> handles;
 };
@@ -301,4 +273,28 @@ TEST_F(MgtDiscoveryTest, FamilyChoosesTheRememberedAddresses) {
     component->Unadvise();
     EXPECT_EQ(mgt->SelectDevice(0, -1), S_OK);
     component->WaitForDiscovery();
+}
+
+TEST_F(MgtDiscoveryTest, IdentifyDevicesJoinsTheRunAndTheComponent) {
+    mgt.Reset();  // IdentifyDevices makes its own
+    component = nullptr;
+    IdentificationRequest request;
+    request.bNetwork = true;
+    std::vector<std::string> found;
+    for (const DeviceRow& row : IdentifyDevices({kOther, kKorvalen}, request))
+        found.push_back(row.address + " " + row.name + " " + std::to_string(row.nIcon));
+    EXPECT_EQ(found,
+              (std::vector<std::string>{"127.0.0.32 other-printer 2", "127.0.0.31 Near Korvalen 2",
+                                        "10.77.2.11 Far Korvalen 3", "127.0.0.33 Win RK2020 3"}));
+
+    request.bComponent = false;
+    request.nMode = 17;
+    EXPECT_EQ(IdentifyDevices({kOther, kKorvalen}, request).size(), 1u);
+
+    request = IdentificationRequest{};
+    request.nCaller = 5;  // Korvalen kind, filter 5: the a-LUMERA device only
+    found.clear();
+    for (const DeviceRow& row : IdentifyDevices({kOther, kKorvalen, kController}, request))
+        found.push_back(row.address);
+    EXPECT_EQ(found, (std::vector<std::string>{kKorvalen, kFar}));
 }
