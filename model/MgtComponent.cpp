@@ -2,10 +2,16 @@
 
 #include <strings.h>
 
+#include <optional>
+
+#include "SlotOrderRun.h"
 #include "SnmpReader.h"
 #include "SnmpRequest.h"
+#include "SysObjectId.h"
 #include "platform/com/ComRuntime.h"
+#include "platform/registry/RegistryKey.h"
 #include "platform/text/Utf8.h"
+#include "settings/Settings.h"
 #include "trace/Trace.h"
 
 namespace qx {
@@ -164,6 +170,52 @@ class CMgtClassFactory : public IClassFactory {
 
 CMgtClassFactory g_factory;
 
+constexpr int kLastDiscoveredMax = 1028;
+constexpr const char* kOidHrDeviceDescr1 = "1.3.6.1.2.1.25.3.2.1.3.1";
+constexpr int kLastLookUpMax = 15;
+
+std::string LowerCase(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+// The addresses a family's dialogs found before: the local history, then
+// the network dialog's watched devices; each once.
+std::vector<std::string> RememberedAddresses(uint32_t family) {
+    std::vector<std::string> addresses;
+    std::map<std::string, bool> seen;
+    auto add = [&](const std::string& address) {
+        if (!address.empty() && !seen[LowerCase(address)])
+            addresses.push_back(address);
+        seen[LowerCase(address)] = true;
+    };
+    const std::string discovery = DiscoveryKey(family);
+    reg::Key key;
+    if (reg::Key::Open(reg::Hive::CurrentUser, discovery + "\\LastDiscovered", reg::Access::Read,
+                       key) == 0) {
+        std::string address;
+        for (int n = 0; n < kLastDiscoveredMax && key.GetString(std::to_string(n), address) == 0;
+             ++n)
+            add(address);
+    }
+    if (reg::Key::Open(reg::Hive::CurrentUser, discovery + "\\LastLookUp", reg::Access::Read,
+                       key) == 0) {
+        std::string address;
+        for (int n = 0; n < kLastLookUpMax; ++n)
+            if (key.GetString("Address" + std::to_string(n), address) == 0)
+                add(address);
+    }
+    return addresses;
+}
+
+std::string OctetText(const SnmpVarBind& reply) {
+    if (reply.type != SNMP_TYPE_OCTETS)
+        return {};
+    return reply.octets.substr(0, reply.octets.find('\0'));
+}
+
 }  // namespace
 
 CMgtComponent::CMgtComponent() {
@@ -175,7 +227,156 @@ CMgtComponent::CMgtComponent() {
               table->LastError().c_str());
 }
 
-CMgtComponent::~CMgtComponent() = default;
+CMgtComponent::~CMgtComponent() {
+    Unadvise();
+    m_bStop = true;
+    if (m_discovery.joinable())
+        m_discovery.join();
+}
+
+void CMgtComponent::Advise(NotifySink sink, Post post) {
+    auto state = std::make_shared<SinkState>();
+    state->sink = std::move(sink);
+    state->post = std::move(post);
+    std::lock_guard lock(m_lock);
+    if (m_pSink) {
+        std::lock_guard old(m_pSink->lock);
+        m_pSink->bAlive = false;
+    }
+    m_pSink = std::move(state);
+}
+
+void CMgtComponent::Unadvise() {
+    std::lock_guard lock(m_lock);
+    if (!m_pSink)
+        return;
+    std::lock_guard old(m_pSink->lock);
+    m_pSink->bAlive = false;
+    m_pSink.reset();
+}
+
+void CMgtComponent::WaitForDiscovery() {
+    if (m_discovery.joinable())
+        m_discovery.join();
+}
+
+void CMgtComponent::Notify(const std::shared_ptr<SinkState>& sink, int32_t code, int32_t handle) {
+    Post post;
+    {
+        std::lock_guard lock(sink->lock);
+        if (!sink->bAlive || !sink->post)
+            return;
+        post = sink->post;
+    }
+    post([sink, code, handle] {
+        NotifySink target;
+        {
+            std::lock_guard lock(sink->lock);
+            if (!sink->bAlive)
+                return;
+            target = sink->sink;
+        }
+        if (target) {
+            Variant data(handle);
+            target(code, *data.Get());
+        }
+    });
+}
+
+void CMgtComponent::StartDiscovery() {
+    // One discovery at a time: a run that starts while the last one still
+    // checks addresses gets its reports from that one.
+    if (m_bDiscovering.exchange(true))
+        return;
+    if (m_discovery.joinable())
+        m_discovery.join();
+    std::shared_ptr<SinkState> sink;
+    uint32_t family;
+    {
+        std::lock_guard lock(m_lock);
+        sink = m_pSink;
+        family = m_nDiscoveryFamily;
+    }
+    if (!sink) {
+        m_bDiscovering = false;
+        return;
+    }
+    m_bStop = false;
+    // The registry is read here, on the caller's thread; only the devices
+    // are asked on the discovery's own.
+    m_discovery = std::thread(&CMgtComponent::Discover, this, RememberedAddresses(family), sink);
+}
+
+void CMgtComponent::Discover(std::vector<std::string> addresses, std::shared_ptr<SinkState> sink) {
+    Trace(kTracePrefix, "Management component: checking %zu remembered addresses",
+          addresses.size());
+    RunInSlotOrder<std::optional<FoundDevice>>(
+        addresses.size(), kDiscoveryParallel,
+        [&](size_t slot) -> std::optional<FoundDevice> {
+            if (m_bStop)
+                return std::nullopt;
+            CSnmpTarget target;
+            target.SetAddress(addresses[slot]);
+            CSnmpSession session;
+            SnmpVarBind reply;
+            if (FAILED(session.Get(target, kOidSysObjectId, reply)))
+                return std::nullopt;
+            const std::string sysObjectId = reply.PrintableValue();
+            if (ClassifySysObjectId(sysObjectId) == SysObjectIdKind::Other)
+                return std::nullopt;
+            FoundDevice device;
+            device.address = addresses[slot];
+            if (SUCCEEDED(session.Get(target, kOidDeviceLocation, reply)))
+                device.location = OctetText(reply);
+            if (SUCCEEDED(session.Get(target, kOidControllerModel, reply)))
+                device.typeText = OctetText(reply);
+            // The model as the device names it: a controller's model text,
+            // else its first hrDeviceDescr, else what its sysObjectID says.
+            if (device.typeText.empty() &&
+                SUCCEEDED(session.Get(target, kOidHrDeviceDescr1, reply)))
+                device.typeText = OctetText(reply);
+            if (device.typeText.empty())
+                device.typeText = sysObjectId;
+            return device;
+        },
+        [&](size_t, std::optional<FoundDevice>& device) {
+            if (!device)
+                return;
+            int32_t handle;
+            {
+                std::lock_guard lock(m_lock);
+                auto [it, added] = m_handleOf.emplace(LowerCase(device->address), m_nNextHandle);
+                if (added)
+                    ++m_nNextHandle;
+                handle = it->second;
+                m_devices[handle] = device->address;
+                m_found[handle] = std::move(*device);
+            }
+            Notify(sink, DISCOVER_QUORVIA, handle);
+        });
+    m_bDiscovering = false;
+    Notify(sink, DISCOVER_FINISHED, 0);
+}
+
+HRESULT CMgtComponent::GetFoundElement(int32_t elementId, int32_t handle, VARIANT* value) {
+    std::lock_guard lock(m_lock);
+    auto it = m_found.find(handle);
+    if (it == m_found.end())
+        return E_FAIL;  // the caller's value stays as it was
+    VariantClear(value);
+    const FoundDevice& device = it->second;
+    if (elementId == EID_MGT_DEVICE_ICON) {
+        value->vt = VT_I4;
+        value->lVal = device.nIcon;
+        return S_OK;
+    }
+    const std::string& text = elementId == EID_MGT_DEVICE_ADDRESS    ? device.address
+                              : elementId == EID_MGT_DEVICE_LOCATION ? device.location
+                                                                     : device.typeText;
+    value->bstrVal = BstrFromUtf8(text);
+    value->vt = VT_BSTR;
+    return S_OK;
+}
 
 HRESULT CMgtComponent::QueryInterface(REFIID riid, void** ppv) {
     if (!ppv)
@@ -276,12 +477,19 @@ HRESULT CMgtComponent::Invoke(DISPID id, REFIID, LCID, uint16_t flags, DISPPARAM
 }
 
 HRESULT CMgtComponent::SelectDevice(int32_t mode, int32_t device) {
-    std::lock_guard lock(m_lock);
     if (device == -1) {
-        m_nHandle = -1;
-        m_nUnit = 0;
+        {
+            std::lock_guard lock(m_lock);
+            m_nHandle = -1;
+            m_nUnit = 0;
+        }
+        if (mode == 0)
+            StartDiscovery();
+        else
+            m_bStop = true;  // the dialog's run has ended: check no further addresses
         return S_OK;
     }
+    std::lock_guard lock(m_lock);
     if (device < 0)
         return E_INVALIDARG;
     switch (mode) {
@@ -290,7 +498,10 @@ HRESULT CMgtComponent::SelectDevice(int32_t mode, int32_t device) {
             m_nUnit = 0;
             return S_OK;
         case 1:
-            m_nUnit = device;
+            // (0, d), (1, d) selects a discovered device d itself; a unit
+            // number equal to the selected handle means a unit only for
+            // devices the component did not discover.
+            m_nUnit = device == m_nHandle && m_found.count(device) ? 0 : device;
             return S_OK;
         default:
             return E_INVALIDARG;
@@ -312,6 +523,9 @@ HRESULT CMgtComponent::getElement(int32_t elementId, int32_t index, VARIANT* val
         return E_POINTER;
     // The caller's value is replaced only by a value read: a failed call
     // leaves it as it was.
+    if (elementId == EID_MGT_DEVICE_ADDRESS || elementId == EID_MGT_DEVICE_LOCATION ||
+        elementId == EID_MGT_DEVICE_ICON || elementId == EID_MGT_DEVICE_TYPE)
+        return GetFoundElement(elementId, index, value);
     if (elementId == EID_DEVICEADDRESS) {
         std::lock_guard lock(m_lock);
         auto it = m_devices.find(index);
@@ -388,10 +602,17 @@ HRESULT CMgtComponent::getRowCount(int32_t elementId, int32_t* count) {
 HRESULT CMgtComponent::setElement(int32_t elementId, int32_t index, VARIANT* value) {
     if (!value)
         return E_POINTER;
-    if (elementId != EID_DEVICEADDRESS)
-        return E_NOTIMPL;
     const VARIANT* v =
         value->vt == (VT_BYREF | VT_VARIANT) && value->pvarVal ? value->pvarVal : value;
+    if (elementId == EID_MGT_DISCOVERY_FAMILY) {
+        if (v->vt != VT_I4)
+            return E_INVALIDARG;
+        std::lock_guard lock(m_lock);
+        m_nDiscoveryFamily = v->lVal == 1 ? 1 : 2;
+        return S_OK;
+    }
+    if (elementId != EID_DEVICEADDRESS)
+        return E_NOTIMPL;
     std::lock_guard lock(m_lock);
     if (v->vt == VT_EMPTY) {
         m_devices.erase(index);

@@ -84,6 +84,8 @@ bool SimulatedDevice::Launch(std::string& error) {
         args.push_back("--process-user=nobody");
         args.push_back("--process-group=nogroup");
     }
+    if (!m_namespace.empty())
+        args.insert(args.begin(), {"ip", "netns", "exec", m_namespace});
     if (!m_process.Launch(args, {}, error)) {
         error = "snmpsimd for " + m_address + ": " + error;
         return false;

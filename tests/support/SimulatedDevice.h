@@ -12,6 +12,7 @@
 #include <chrono>
 #include <initializer_list>
 #include <string>
+#include <utility>
 
 #include "support/AgentProcess.h"
 
@@ -25,6 +26,9 @@ class SimulatedDevice {
     ~SimulatedDevice() = default;
 
     const std::string& Address() const { return m_address; }
+    // Runs the agent inside the named network namespace ("ip netns exec"),
+    // for a device that the test reaches through a route only.
+    void SetNetworkNamespace(std::string name) { m_namespace = std::move(name); }
 
     bool Start(std::string& error);
     void Stop() { m_process.Stop(); }
@@ -41,6 +45,7 @@ class SimulatedDevice {
 
     std::string m_address;
     std::string m_profile;
+    std::string m_namespace;
     AgentProcess m_process;
 };
 

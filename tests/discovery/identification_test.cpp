@@ -1,0 +1,419 @@
+// Identification of answering addresses on simulated devices of every kind:
+// the sysObjectID classification, the two dialogs' variants, the device
+// filter, the fax check, the list's uniqueness rule, identification side by
+// side against one after the other, the selected device's web address and
+// family code.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "discovery/DeviceFilter.h"
+#include "discovery/DeviceList.h"
+#include "discovery/LocalDeviceIdentification.h"
+#include "discovery/NetworkDeviceIdentification.h"
+#include "discovery/SelectedDevice.h"
+#include "model/SysObjectId.h"
+#include "platform/registry/RegistryKey.h"
+#include "settings/Settings.h"
+#include "support/PrivateNetwork.h"
+#include "support/SimulatedDevice.h"
+#include "support/TempRegistry.h"
+#include "trace/Trace.h"
+
+QX_TEST_USES_PRIVATE_NETWORK();
+
+using namespace qx;
+
+namespace {
+
+constexpr const char* kName = "1.3.6.1.4.1.32473.2.3.50.1.2.3.1.2.1";
+constexpr const char* kName1 = "1.3.6.1.4.1.32473.2.3.50.1.2.3.1.2.1.1";
+constexpr const char* kModel = "1.3.6.1.4.1.32473.2.3.50.1.2.3.1.3.1";
+constexpr const char* kLocation = "1.3.6.1.4.1.32473.2.3.50.1.2.4.1.4.1.1";
+constexpr const char* kFax = "1.3.6.1.4.1.32473.2.3.50.1.2.4.1.11.1.1";
+constexpr const char* kHrDescr1 = "1.3.6.1.2.1.25.3.2.1.3.1";
+constexpr const char* kSysName = "1.3.6.1.2.1.1.5.0";
+constexpr const char* kWindows = "1.3.6.1.4.1.311.1.1.3.1.2";
+constexpr const char* kNetSnmp = "1.3.6.1.4.1.8072.3.2.10";
+
+std::string Line(const char* oid, const char* type, const std::string& value) {
+    return std::string(oid) + "|" + type + "|" + value + "\n";
+}
+
+struct DeviceSpec {
+    const char* key;
+    const char* address;
+    std::string profile;
+};
+
+// A maker device of a family: its name at the ".1" name OID.
+std::string Family(const char* sysOid, const char* name, const char* model) {
+    return Line("1.3.6.1.2.1.1.2.0", "6", sysOid) + Line(kName1, "4", name) +
+           Line(kHrDescr1, "4", model) + Line(kLocation, "4", std::string("at ") + name) +
+           Line(kFax, "2", "3");
+}
+// A PC-based controller: its name at the plain name OID, its model text.
+std::string Controller(const char* sysOid, const char* name, const char* model, const char* fax) {
+    std::string p = Line("1.3.6.1.2.1.1.2.0", "6", sysOid) + Line(kName, "4", name) +
+                    Line(kModel, "4", model) + Line(kHrDescr1, "4", std::string(model) + " PS");
+    if (fax)
+        p += Line(kFax, "2", fax);
+    return p;
+}
+
+const std::vector<DeviceSpec>& Specs() {
+    static const std::vector<DeviceSpec> specs = {
+        {"K1", "127.0.0.11", Family("1.3.6.1.4.1.32473.2.3.14.1", "Korvalen One", "KV 5070")},
+        {"K2", "127.0.0.12", Family("1.3.6.1.4.1.32473.2.3.14.2", "Korvalen Two", "KV 6080")},
+        {"BR", "127.0.0.13", Family("1.3.6.1.4.1.32473.2.3.15.3", "Brisel", "BR 100")},
+        {"OR", "127.0.0.14", Family("1.3.6.1.4.1.32473.2.3.16.5", "Orven", "OV 200")},
+        {"KL", "127.0.0.15",
+         Family("1.3.6.1.4.1.32473.2.3.14.10", "Long Korvalen", "KV 9") +
+             Line(kSysName, "4", "long-korvalen")},
+        {"W20", "127.0.0.16", Controller(kWindows, "Win RK2020", "RK-2020", "3")},
+        {"N20J", "127.0.0.17", Controller(kNetSnmp, "Net RK2020J", "RK-2020J", "4")},
+        {"W30", "127.0.0.18", Controller(kWindows, "Win RK2030", "RK-2030", nullptr)},
+        {"WQ", "127.0.0.19", Controller(kWindows, "Win QX2", "QX-2", "3")},
+        {"NQ", "127.0.0.20", Controller(kNetSnmp, "Net QX2", "QX-2", "3")},
+        // No hrDeviceDescr: the GET-NEXT runs past the column.
+        {"E9", "127.0.0.21",
+         Line("1.3.6.1.2.1.1.2.0", "6", "1.3.6.1.4.1.32473.2.3.9") + Line(kName, "4", "Earlier") +
+             Line("1.3.6.1.2.1.25.3.5.1.1.1", "2", "2")},
+        {"OT", "127.0.0.22",
+         Line("1.3.6.1.2.1.1.2.0", "6", "1.3.6.1.4.1.99999.1.2") +
+             Line(kSysName, "4", "other-printer") + Line(kHrDescr1, "4", "Other Laser")},
+    };
+    return specs;
+}
+
+constexpr const char* kSilent = "127.0.0.99";
+
+std::string Addr(const std::string& key) {
+    for (const DeviceSpec& s : Specs())
+        if (key == s.key)
+            return s.address;
+    return kSilent;
+}
+
+// Every device and one silent address, in a fixed order.
+std::vector<std::string> AllAddresses() {
+    std::vector<std::string> all;
+    for (const DeviceSpec& s : Specs())
+        all.push_back(s.address);
+    all.insert(all.begin() + 3, kSilent);
+    return all;
+}
+
+std::vector<std::string> Keys(const CDeviceList& list) {
+    std::vector<std::string> keys;
+    for (const DeviceRow& row : list.Rows()) {
+        std::string key = row.address;
+        for (const DeviceSpec& s : Specs())
+            if (row.address == s.address)
+                key = s.key;
+        keys.push_back(key);
+    }
+    return keys;
+}
+
+DeviceRow RowOf(const CDeviceList& list, const std::string& key) {
+    for (const DeviceRow& row : list.Rows())
+        if (row.address == Addr(key))
+            return row;
+    return {};
+}
+
+using Keys_ = std::vector<std::string>;
+
+}  // namespace
+
+TEST(SysObjectIdTest, ExactEntriesAndArcs) {
+    EXPECT_EQ(ClassifySysObjectId("1.3.6.1.4.1.32473.2.3.14.1"), SysObjectIdKind::Korvalen);
+    EXPECT_EQ(ClassifySysObjectId("1.3.6.1.4.1.32473.2.3.14.2"), SysObjectIdKind::Korvalen);
+    EXPECT_EQ(ClassifySysObjectId("1.3.6.1.4.1.32473.2.3.14.10"), SysObjectIdKind::Other);
+    EXPECT_EQ(ClassifySysObjectId("1.3.6.1.4.1.32473.2.3.16.5"), SysObjectIdKind::Orven);
+    EXPECT_EQ(ClassifySysObjectId("1.3.6.1.4.1.32473.2.3.16"), SysObjectIdKind::Orven);
+    EXPECT_EQ(ClassifySysObjectId("1.3.6.1.4.1.32473.2.3.15.1.2"), SysObjectIdKind::Brisel);
+    for (const char* e : {"7", "8", "9", "10", "11", "12"})
+        EXPECT_EQ(ClassifySysObjectId(std::string("1.3.6.1.4.1.32473.2.3.") + e),
+                  SysObjectIdKind::Earlier)
+            << e;
+    EXPECT_EQ(ClassifySysObjectId("1.3.6.1.4.1.32473.2.3.13"), SysObjectIdKind::Other);
+    EXPECT_EQ(ClassifySysObjectId("1.3.6.1.4.1.32473.2.3.9.1"), SysObjectIdKind::Other);
+    EXPECT_EQ(ClassifySysObjectId(kWindows), SysObjectIdKind::WindowsPc);
+    EXPECT_EQ(ClassifySysObjectId(std::string(kWindows) + ".1"), SysObjectIdKind::Other);
+    EXPECT_EQ(ClassifySysObjectId(kNetSnmp), SysObjectIdKind::NetSnmpPc);
+    EXPECT_EQ(ClassifySysObjectId(""), SysObjectIdKind::Other);
+}
+
+TEST(DeviceFilterTest, EveryValue) {
+    using R = DeviceFilterResult;
+    const R A = R::Accepted, M = R::AcceptedMfp, S = R::CheckSysObjectId, X = R::Rejected;
+    const char* texts[] = {"KD 480",
+                           "qx-2",
+                           "rk-2020",
+                           "RK-2020J",
+                           "rk-2020j",
+                           "CALVENT",
+                           "QX-3",
+                           "Rk-2030",
+                           "a-LUMERA2811",
+                           "A-LUMERA3811",
+                           "other",
+                           kSysObjectIdKorvalenA,
+                           kSysObjectIdKorvalenB};
+    // One row per filter value, one column per text above.
+    const std::map<int, std::vector<R>> expected = {
+        {0, {X, X, X, X, X, X, X, X, X, X, X, X, X}},
+        {1, {X, X, X, X, X, X, X, X, X, X, X, X, X}},
+        {2, {A, A, X, X, X, X, X, X, X, X, X, X, X}},
+        {3, {X, X, A, A, X, A, A, X, X, X, X, X, X}},
+        {4, {X, X, X, X, X, X, X, A, X, X, X, X, X}},
+        {5, {X, X, X, X, X, X, X, X, M, X, X, X, X}},
+        {6, {A, A, A, A, X, A, X, X, X, X, X, X, X}},
+        {7, {A, A, X, X, X, X, X, A, X, X, X, X, X}},
+        {8, {A, A, S, S, S, S, S, S, S, S, S, A, A}},
+        {9, {X, X, A, A, X, A, X, A, X, X, X, X, X}},
+        {10, {X, X, A, A, X, A, X, X, M, X, X, X, X}},
+        {11, {S, S, S, S, S, S, S, A, S, S, S, A, A}},
+        {12, {A, A, A, A, X, A, X, A, X, X, X, X, X}},
+        {13, {A, A, A, A, S, A, S, S, S, S, S, A, A}},
+        {14, {A, A, S, S, S, S, S, A, S, S, S, A, A}},
+        {15, {S, S, A, A, S, A, S, A, S, S, S, A, A}},
+        {16, {A, A, A, A, S, A, S, A, S, S, S, A, A}},
+        {17, {X, X, X, X, X, X, X, X, X, X, X, X, X}},
+        {-1, {X, X, X, X, X, X, X, X, X, X, X, X, X}},
+    };
+    for (const auto& [filter, results] : expected)
+        for (size_t i = 0; i < results.size(); ++i)
+            EXPECT_EQ(DeviceFilter(filter, texts[i]), results[i])
+                << "filter " << filter << ", text " << texts[i];
+}
+
+TEST(DeviceListTest, UniqueByAddressFirstRowWinsIpxWithoutRecord) {
+    CDeviceList list;
+    int changes = 0;
+    list.SetChanged([&] { ++changes; });
+    EXPECT_TRUE(list.AddDeviceToList("first", "10.0.0.1", "here", "M1", 0));
+    EXPECT_FALSE(list.AddDeviceToList("second", "10.0.0.1", "there", "M2", 1));
+    EXPECT_TRUE(list.AddDeviceToList("ipx", "0000ABCD:00AABBCCDDEE", "", "", 7));
+    EXPECT_FALSE(list.AddDeviceToList("ipx again", "0000abcd:00aabbccddee", "", "", 0));
+    ASSERT_EQ(list.RowCount(), 2u);
+    EXPECT_EQ(changes, 2);
+    DeviceRow row;
+    ASSERT_TRUE(list.Row(0, row));
+    EXPECT_EQ(row.name, "first");
+    EXPECT_EQ(row.location, "here");
+    EXPECT_EQ(row.nIcon, 2);
+    ASSERT_TRUE(list.Row(1, row));
+    EXPECT_EQ(row.nIcon, 3);
+    EXPECT_FALSE(list.Row(2, row));
+    auto records = list.Records();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].nIndex, -1);
+    EXPECT_EQ(records[0].address, "10.0.0.1");
+}
+
+TEST(CallerTest, InitialKindsFilterAndTimeOut) {
+    struct Case {
+        int caller;
+        bool k, b, o;
+        int filter;
+        uint32_t family;
+    };
+    for (const Case& c :
+         {Case{0, 1, 1, 0, 5, 1}, Case{3, 1, 1, 0, 5, 1}, Case{4, 0, 1, 0, 0, 1},
+          Case{5, 1, 0, 0, 5, 1}, Case{6, 0, 1, 0, 0, 2}, Case{7, 1, 0, 0, 5, 2},
+          Case{8, 0, 0, 1, 0, 2}, Case{13, 0, 0, 1, 0, 2}, Case{12, 0, 0, 1, 0, 2},
+          Case{10, 1, 1, 1, 5, 2}, Case{21, 1, 1, 1, 5, 2}, Case{30, 1, 1, 0, 5, 2}}) {
+        DeviceKinds kinds = InitialDeviceKinds(c.caller);
+        EXPECT_EQ(kinds.bKorvalen, c.k) << c.caller;
+        EXPECT_EQ(kinds.bBrisel, c.b) << c.caller;
+        EXPECT_EQ(kinds.bOrven, c.o) << c.caller;
+        EXPECT_FALSE(kinds.bRk2020 || kinds.bRk2030 || kinds.bQx2) << c.caller;
+        EXPECT_EQ(InitialDeviceFilter(c.caller), c.filter) << c.caller;
+        EXPECT_EQ(CallerFamily(c.caller), c.family) << c.caller;
+    }
+
+    qxtest::TempRegistry registry;
+    EXPECT_EQ(IdentificationTimeOut(1), 3000u);
+    reg::Key key;
+    ASSERT_EQ(reg::Key::Create(reg::Hive::CurrentUser, ClientRootKey(1), key), 0);
+    ASSERT_EQ(key.SetDword("TimeOut", 250), 0);
+    ASSERT_EQ(reg::Key::Create(reg::Hive::CurrentUser, ClientRootKey(2), key), 0);
+    ASSERT_EQ(key.SetString("TimeOut", "a text"), 0);  // not a DWORD: the default
+    EXPECT_EQ(IdentificationTimeOut(1), 250u);
+    EXPECT_EQ(IdentificationTimeOut(2), 3000u);
+    EXPECT_EQ(CallerTimeOut(5), 250u);
+    EXPECT_EQ(CallerTimeOut(6), 3000u);
+    EXPECT_EQ(CallerTimeOut(17), 3000u);  // neither family's
+}
+
+class IdentificationTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        if (!qxtest::InPrivateNetwork())
+            return;
+        s_registry = new qxtest::TempRegistry();
+        // A short time-out for the silent addresses: 200 ms per attempt.
+        reg::Key key;
+        for (uint32_t family : {1u, 2u})
+            if (reg::Key::Create(reg::Hive::CurrentUser, ClientRootKey(family), key) == 0)
+                key.SetDword("TimeOut", 20);
+        for (const DeviceSpec& s : Specs())
+            s_devices.push_back(std::make_unique<qxtest::SimulatedDevice>(s.address, s.profile));
+        std::vector<qxtest::SimulatedDevice*> all;
+        for (auto& d : s_devices)
+            all.push_back(d.get());
+        s_started = true;
+        for (auto* d : all)
+            s_started = s_started && d->Start(s_error);
+    }
+    static void TearDownTestSuite() {
+        s_devices.clear();
+        delete s_registry;
+        s_registry = nullptr;
+    }
+    void SetUp() override {
+        QX_REQUIRE_PRIVATE_NETWORK();
+        ASSERT_TRUE(s_started) << s_error;
+    }
+
+    static Keys_ Local(int caller, const DeviceKinds* kinds = nullptr) {
+        CDeviceList list;
+        CLocalDeviceIdentification id(list, caller);
+        if (kinds)
+            id.Kinds() = *kinds;
+        id.IdentifyAddresses(AllAddresses());
+        return Keys(list);
+    }
+    static Keys_ Network(int mode, CDeviceList* out = nullptr) {
+        CDeviceList list;
+        CNetworkDeviceIdentification id(out ? *out : list, 1, mode);
+        id.IdentifyAddresses(AllAddresses());
+        return Keys(out ? *out : list);
+    }
+
+    static inline std::vector<std::unique_ptr<qxtest::SimulatedDevice>> s_devices;
+    static inline qxtest::TempRegistry* s_registry = nullptr;
+    static inline bool s_started = false;
+    static inline std::string s_error;
+};
+
+TEST_F(IdentificationTest, LocalShowsTheSelectedKindsOnly) {
+    EXPECT_EQ(Local(0), (Keys_{"K1", "K2", "BR"}));
+    EXPECT_EQ(Local(8), (Keys_{"OR"}));
+    EXPECT_EQ(Local(4), (Keys_{"BR"}));
+
+    DeviceKinds all{true, true, true, true, true, true};
+    EXPECT_EQ(Local(0, &all), (Keys_{"K1", "K2", "BR", "OR", "W20", "N20J", "W30", "WQ"}));
+    // An RK-2020 or RK-2030 ends its classification: with only QX-2 selected
+    // the Windows controller of another model text is shown, the others not;
+    // on the net-snmp identifier there is no QX-2.
+    DeviceKinds qx2;
+    qx2.bQx2 = true;
+    EXPECT_EQ(Local(0, &qx2), (Keys_{"WQ"}));
+    DeviceKinds rk2020;
+    rk2020.bRk2020 = true;
+    EXPECT_EQ(Local(0, &rk2020), (Keys_{"W20", "N20J"}));
+
+    CDeviceList list;
+    CLocalDeviceIdentification id(list, 0);
+    id.Kinds() = all;
+    id.IdentifyAddresses(AllAddresses());
+    const DeviceRow k1 = RowOf(list, "K1");
+    EXPECT_EQ(k1.name, "Korvalen One");  // the ".1" name
+    EXPECT_EQ(k1.model, "KV 5070");
+    EXPECT_EQ(k1.location, "at Korvalen One");
+    EXPECT_EQ(k1.nIcon, 2);
+    const DeviceRow w20 = RowOf(list, "W20");
+    EXPECT_EQ(w20.name, "Win RK2020");  // the plain name
+    EXPECT_EQ(w20.model, "RK-2020 PS");
+    EXPECT_EQ(w20.location, "");
+    EXPECT_EQ(list.Records().size(), 8u);
+}
+
+TEST_F(IdentificationTest, FaxCheckForTheAddressBookViewer) {
+    DeviceKinds all{true, true, true, true, true, true};
+    // N20J says it has no fax, W30 has no fax object: both dropped; the
+    // families are not asked.
+    EXPECT_EQ(Local(2, &all), (Keys_{"K1", "K2", "BR", "OR", "W20", "WQ"}));
+    EXPECT_EQ(Local(10, &all), (Keys_{"K1", "K2", "BR", "OR", "W20", "WQ"}));
+    EXPECT_EQ(Local(3, &all), (Keys_{"K1", "K2", "BR", "OR", "W20", "N20J", "W30", "WQ"}));
+}
+
+TEST_F(IdentificationTest, NetworkShowsOtherMakersOutsideMode17) {
+    CDeviceList list;
+    EXPECT_EQ(Network(1, &list),
+              (Keys_{"K1", "K2", "BR", "OR", "KL", "W20", "N20J", "W30", "WQ", "NQ", "E9", "OT"}));
+    EXPECT_EQ(RowOf(list, "OT").name, "other-printer");
+    EXPECT_EQ(RowOf(list, "OT").model, "Other Laser");
+    EXPECT_EQ(RowOf(list, "KL").name, "long-korvalen");
+    EXPECT_EQ(RowOf(list, "OR").name, "Orven");
+    EXPECT_EQ(RowOf(list, "NQ").name, "Net QX2");
+    EXPECT_EQ(RowOf(list, "E9").name, "Earlier");
+    EXPECT_EQ(RowOf(list, "E9").model, "");  // the next object is outside the column
+
+    EXPECT_EQ(Network(17), (Keys_{"K1", "K2", "BR", "OR", "W20", "N20J", "W30", "WQ", "NQ", "E9"}));
+}
+
+TEST_F(IdentificationTest, SideBySideGivesTheRowsAndTracesOfOneAfterTheOther) {
+    qxtest::TempDir dir;
+    auto run = [&](size_t parallel, const std::string& traceFile) {
+        SetTraceDestination(traceFile.c_str());
+        CDeviceList list;
+        CNetworkDeviceIdentification id(list, 2, 1);
+        std::vector<std::string> addresses = AllAddresses();
+        // Found twice: listed once, the first row wins.
+        addresses.push_back(Addr("K2"));
+        addresses.insert(addresses.begin(), Addr("OT"));
+        addresses.push_back("127.0.0.98");
+        id.IdentifyAddresses(addresses, parallel);
+        SetTraceDestination("");
+        return list.Rows();
+    };
+    const auto one = run(1, dir.Path() + "/one");
+    const auto many = run(16, dir.Path() + "/many");
+    ASSERT_EQ(one.size(), 12u);
+    ASSERT_EQ(many.size(), one.size());
+    for (size_t i = 0; i < one.size(); ++i) {
+        EXPECT_EQ(many[i].address, one[i].address) << i;
+        EXPECT_EQ(many[i].name, one[i].name) << i;
+        EXPECT_EQ(many[i].model, one[i].model) << i;
+        EXPECT_EQ(many[i].location, one[i].location) << i;
+    }
+    EXPECT_EQ(many[0].address, Addr("OT"));
+
+    auto lines = [](const std::string& path) {
+        std::ifstream in(path);
+        std::vector<std::string> out;
+        for (std::string line; std::getline(in, line);)
+            out.push_back(line);
+        return out;
+    };
+    const auto oneLines = lines(dir.Path() + "/one");
+    EXPECT_GT(oneLines.size(), 50u);
+    EXPECT_EQ(lines(dir.Path() + "/many"), oneLines);
+    EXPECT_NE(std::find(oneLines.begin(), oneLines.end(),
+                        "[SKORVALENMISVR] Sysobjectid failed in first attempt for 127.0.0.99"),
+              oneLines.end());
+}
+
+TEST_F(IdentificationTest, SelectedDeviceWebAddressAndFamilyCode) {
+    EXPECT_EQ(SelectedDeviceWebAddress({"KV", Addr("K1"), "", "", 2}), "http://127.0.0.11:8080");
+    EXPECT_EQ(SelectedDeviceWebAddress({"OV", Addr("OR"), "", "", 2}), "http://127.0.0.14:8080");
+    EXPECT_EQ(SelectedDeviceWebAddress({"other-printer", Addr("OT"), "", "", 2}),
+              "http://other-printer");
+    EXPECT_EQ(SelectedDeviceWebAddress({"quiet", kSilent, "", "", 2}), "http://quiet");
+
+    const std::map<std::string, int> codes = {{"K1", 1},  {"K2", 1},  {"N20J", 2}, {"W20", 3},
+                                              {"WQ", 4},  {"W30", 4}, {"BR", 5},   {"OR", 6},
+                                              {"KL", -1}, {"OT", -1}, {"E9", -1},  {"none", -1}};
+    for (const auto& [key, code] : codes)
+        EXPECT_EQ(SelectedDeviceFamilyCode(Addr(key)), code) << key;
+}
