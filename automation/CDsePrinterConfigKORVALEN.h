@@ -1,6 +1,12 @@
 #pragma once
-// The printer configuration class: a device's configuration for the printer driver.
-// Its methods answer E_NOTIMPL until their behaviour is built.
+// The printer configuration class: a device's configuration for the printer
+// driver. InitPrinter finds the device behind a printer, reads it through a
+// printer summary table and keeps the converted values; the getters answer
+// from them. The values and the management component belong to the process,
+// not to the object: every object answers what the latest InitPrinter of any
+// object read, which is what drivers that open one object per page expect.
+
+#include <cstdint>
 
 #include "AutomationObject.h"
 #include "Interfaces.h"
@@ -59,10 +65,23 @@ class CDsePrinterConfigKORVALEN final
     HRESULT IsSNMPSuccess(VARIANT* bSNMP) override;
     HRESULT GetADUState(VARIANT* aduState) override;
 
+    // Back to the state of a process that never ran InitPrinter (0 and
+    // empty texts, no management component), for tests that share a process.
+    static void ResetDeviceValuesForTesting();
+
   private:
     friend class CAutomationObject<CDsePrinterConfigKORVALEN, IDsePrinterConfigKORVALEN>;
     explicit CDsePrinterConfigKORVALEN(IUnknown* outer) : CAutomationObject(outer) {}
-    ~CDsePrinterConfigKORVALEN() override = default;
+    ~CDsePrinterConfigKORVALEN() override;
+
+    HRESULT Slot(const char* szMethod, int32_t location, int& slot) const;
+
+    int32_t m_nFamilyCode = 0;  // unset until InitPrinter
+    int32_t m_bSNMPSuccess = 1;
+    // CoInitialize calls of this object's InitPrinter that ExitPrinter has
+    // not balanced yet: an ExitPrinter without InitPrinter must not end the
+    // COM use of the server's own thread.
+    int m_nComInits = 0;
 };
 
 }  // namespace qx

@@ -35,6 +35,11 @@ static const Command kCommands[] = {
      "one IP broadcast discovery run with the family's settings (or the given range): the "
      "answering addresses in arrival order and whether each passed the range",
      RunDiscover},
+    {"printer-config", "printer-config PRINTER [--instance 0|1] [--family CODE] [--json]",
+     "what a printer driver asks over the bus: InitPrinter for the printer (family code 3 "
+     "unless given), then every getter, one line each: name, HRESULT, value as the driver "
+     "reads it; exit 0 when InitPrinter answered S_OK",
+     RunPrinterConfig},
 };
 
 // Calls print(line) for each form of a command's usage.
