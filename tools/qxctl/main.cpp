@@ -31,6 +31,14 @@ static const Command kCommands[] = {
      "creates a server object, calls one method (ARG: text, or i2:N i4:N bool:N bstr:TEXT empty:),"
      " prints the HRESULT and out values, releases the object; exit 0 when the call succeeded",
      RunCall},
+    {"submit", "submit PRINTER SUBMISSION-ID [--orven]",
+     "hands a submission to the Tendra monitor through the server (SubmitDocument); "
+     "prints the result; exit 0 for S_OK",
+     RunSubmit},
+    {"address", "address PRINTER [--orven]",
+     "asks the server for a printer's device address (GetPrinterAddress); prints the result "
+     "and the address; exit 0 for S_OK",
+     RunAddress},
 };
 
 // Calls print(line) for each form of a command's usage.
