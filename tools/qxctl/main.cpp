@@ -35,6 +35,14 @@ static const Command kCommands[] = {
      "one IP broadcast discovery run with the family's settings (or the given range): the "
      "answering addresses in arrival order and whether each passed the range",
      RunDiscover},
+    {"submit", "submit PRINTER SUBMISSION-ID [--orven]",
+     "hands a submission to the Tendra monitor through the server (SubmitDocument); "
+     "prints the result; exit 0 for S_OK",
+     RunSubmit},
+    {"address", "address PRINTER [--orven]",
+     "asks the server for a printer's device address (GetPrinterAddress); prints the result "
+     "and the address; exit 0 for S_OK",
+     RunAddress},
     {"printer-config", "printer-config PRINTER [--instance 0|1] [--family CODE] [--json]",
      "what a printer driver asks over the bus: InitPrinter for the printer (family code 3 "
      "unless given), then every getter, one line each: name, HRESULT, value as the driver "
