@@ -5,7 +5,6 @@
 #include <string>
 
 #include "CancelEvent.h"
-#include "LocalPrinterAddress.h"
 #include "PrinterConfigTables.h"
 #include "model/MgtComponent.h"
 #include "platform/com/ComPtr.h"
@@ -13,6 +12,7 @@
 #include "platform/lang/LoadLanguageLibrary.h"
 #include "platform/system/UserDefaults.h"
 #include "platform/text/FixedText.h"
+#include "resolution/LocalPrinterAddress.h"
 #include "state/DsePrinterSummaryTable.h"
 #include "trace/Trace.h"
 

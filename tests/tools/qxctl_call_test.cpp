@@ -105,8 +105,8 @@ TEST_F(Clients, BusctlAndGdbusFollowTheReadme) {
 }
 
 TEST_F(Clients, QxctlCallsOneMethodAndReleasesTheObject) {
-    Result r = Shell("qxctl call KORVALENMISvr.DsePrinterConfigKORVALEN GetMediaType 3");
-    EXPECT_EQ(r.code, 1) << "the method failed";
+    Result r = Shell("qxctl call KORVALENMISvr.DsePrinterConfigKORVALEN GetMediaType 14");
+    EXPECT_EQ(r.code, 1) << "the method failed: the bypass feeder is not served";
     EXPECT_EQ(r.out, "GetMediaType: 0x80004001 E_NOTIMPL\n  media = VT_EMPTY\n");
 
     r = Shell(
