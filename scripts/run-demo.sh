@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The main job on its built-in defaults, with nothing real: a simulated device
 # on a private network, a printer set up for it in a demonstration registry
-# store, the printers table finding the device's address, the device's
-# configuration and state read over SNMP, and the server started on demand by
-# a private session bus. Usage: scripts/run-demo.sh [BUILD_DIR]
+# store, and a printer driver's request for the printer's configuration over
+# a private session bus that starts the server on demand (qxctl
+# printer-config). Usage: scripts/run-demo.sh [BUILD_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -22,7 +22,6 @@ chmod 755 "$work"
 pids=()
 cleanup() {
     for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-    pkill -f "$bin/AL1MISvr" 2>/dev/null || true
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -52,7 +51,7 @@ for _ in $(seq 100); do
 done
 echo "sysObjectID: $(snmpget -v1 -c public -Oqvn $device 1.3.6.1.2.1.1.2.0)"
 
-step "An administrator sets up a printer on a Standard TCP/IP port for the device"
+step "An administrator sets up the printer \"Korvalen 5070\" on a Standard TCP/IP port for it"
 cat > "$work/printer.reg" <<REG
 Windows Registry Editor Version 5.00
 
@@ -67,28 +66,10 @@ Windows Registry Editor Version 5.00
 
 [HKEY_CURRENT_USER\\Software\\KORVALEN\\Quorvia KORVALEN Client\\QX-Tendra]
 "SNMPNoConnnectTimeoutInHundredthOfASecond"=dword:00000064
-"DebugCriticalSections"=dword:00000000
 REG
 "$bin/qxreg" import "$work/printer.reg"
-"$bin/qxreg" query "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Printers" /s
 
-step "The settings the server will read (two stored, the rest defaults)"
-"$bin/qxctl" settings --family 1 | sed -n '1,3p;/stored/p'
-
-step "The printers table: the first --store creates the family's PrinterDiscovery store"
-"$bin/qxctl" printers --family 1 --store | tail -1
-
-step "With the store in place, the port monitor's address is found and stored"
-"$bin/qxctl" printers --family 1 --store
-"$bin/qxreg" query "HKCU\\Software\\KORVALEN\\Quorvia KORVALEN Client\\QX-Tendra\\PrinterDiscovery"
-
-step "The device's configuration and state, read over SNMP into the printer summary table"
-"$bin/qxctl" device snapshot $device
-
-step "One element by its id: the device's name (EID_ODRAGENERALQXNAME, device 1)"
-"$bin/qxctl" device get $device 3034 1
-
-step "The server, started on demand by a private session bus"
+step "A private session bus that starts the server on demand"
 cat > "$work/bus.conf" <<CONF
 <busconfig><type>session</type>
  <listen>unix:path=$XDG_RUNTIME_DIR/bus</listen><auth>EXTERNAL</auth>
@@ -101,13 +82,19 @@ pids+=($!)
 export DBUS_SESSION_BUS_ADDRESS=unix:path=$XDG_RUNTIME_DIR/bus
 for _ in $(seq 50); do [ -S "$XDG_RUNTIME_DIR/bus" ] && break; sleep 0.1; done
 "$bin/AL1MISvr" -RegServer
-echo "Registered; service file: $(ls "$XDG_DATA_HOME/dbus-1/services")"
-# The configuration object's getters answer E_NOTIMPL until its behaviour arrives.
-"$bin/qxctl" call KORVALENMISvr.DsePrinterConfigKORVALEN GetADUState || true
-pgrep -f "$bin/AL1MISvr" >/dev/null && echo "The server is running (pid $(pgrep -f "$bin/AL1MISvr"))."
-start=$(date +%s)
-while pgrep -f "$bin/AL1MISvr" >/dev/null; do
-    [ $(($(date +%s) - start)) -gt 30 ] && { echo "The server did not end."; exit 1; }
-    sleep 0.2
-done
-echo "With its last object released, the server ended after about $(($(date +%s) - start)) s."
+echo "Registered; service file: $(ls "$XDG_DATA_HOME/dbus-1/services"); no server is running."
+
+step "The printer driver asks for the printer's configuration (family code 3, a-LUMERA)"
+# As a driver does: a configuration object (the bus starts the server), a
+# cancel event, InitPrinter with the printer's port, server and attributes,
+# every getter, ExitPrinter.
+"$bin/qxctl" printer-config "Korvalen 5070" --family 3
+server=$(busctl --user status com.quorvia.KORVALENMISvr 2>/dev/null | sed -n 's/^PID=//p')
+if [ -n "$server" ]; then
+    start=$(date +%s)
+    while kill -0 "$server" 2>/dev/null; do
+        [ $(($(date +%s) - start)) -gt 30 ] && { echo "The server did not end."; exit 1; }
+        sleep 0.2
+    done
+    echo "The server that the bus started (pid $server) ended by itself $(($(date +%s) - start)) s later."
+fi
