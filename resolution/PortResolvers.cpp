@@ -1,5 +1,6 @@
 #include "PortResolvers.h"
 
+#include <optional>
 #include <string>
 
 #include "platform/text/FixedText.h"
@@ -70,11 +71,20 @@ int HandleNetworkPrinters(const char* szServerName, const char* szPortName, Reso
     const int kind = DetermineNetworkPortType(port);
     Trace(kTracePrefix, "HandleNetworkPrinters: port %s is of kind %d", port, kind);
     switch (kind) {
-        case kNetworkPortIp:
-        case kNetworkPortStandardTcp: {
+        case kNetworkPortIp: {
             std::string_view name(port);
             CopyText(szAddress, name.size() > 3 ? name.substr(3) : std::string_view());
             return FromPortForm(szAddress);
+        }
+        case kNetworkPortStandardTcp: {
+            // Such a port is named by whoever set it up ("QXLaser"); cutting
+            // three characters off its name gives no address, its monitor's
+            // "IPAddress" does.
+            std::optional<std::string> address = StandardTcpIpPortAddress(port);
+            if (!address || !isIpAddress(*address))
+                return kResolveByDiscovery;
+            CopyText(szAddress, *address);
+            return kResolved;
         }
         case kNetworkPortUnc:
             GetAddressFromLocalPortName(port, szAddress);
