@@ -1,6 +1,6 @@
 #pragma once
 // The document-monitor class of the KORVALEN family (device family 1).
-// Its methods answer E_NOTIMPL until their behaviour is built.
+// Its methods are those of CDseTendra for family 1.
 
 #include "AutomationObject.h"
 #include "Interfaces.h"

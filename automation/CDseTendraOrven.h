@@ -1,6 +1,6 @@
 #pragma once
 // The document-monitor class of the ORVEN family (device family 2), twin of CDseTendraKORVALEN.
-// Its methods answer E_NOTIMPL until their behaviour is built.
+// Its methods are those of CDseTendra for family 2, with the twin's differences.
 
 #include "AutomationObject.h"
 #include "Interfaces.h"

@@ -8,6 +8,7 @@
 #include "automation/CDsePrinterConfigKORVALEN.h"
 #include "automation/CDseTendraKORVALEN.h"
 #include "automation/CDseTendraOrven.h"
+#include "automation/DiscoveryDialogs.h"
 #include "automation/TypeLibrary.h"
 #include "platform/bus/TypeLibraryXml.h"
 #include "platform/com/ComPtr.h"
@@ -149,12 +150,14 @@ TEST(AutomationObjects, EveryMethodAnswersNotImplementedUntilItIsBuilt) {
     VariantInit(&cancelRef);
     cancelRef.vt = VT_BYREF | VT_INT;
     cancelRef.pintVal = &cancel;
-    EXPECT_EQ(CallByName(tendra.Get(), u"DoNetworkDiscoveryKORVALEN", {cancelRef}), E_NOTIMPL);
-    EXPECT_EQ(cancel, 5);
+    SetDiscoveryDialogsForTesting({}, [](int, int) { return IDCANCEL; });
+    EXPECT_EQ(CallByName(tendra.Get(), u"DoNetworkDiscoveryKORVALEN", {cancelRef}), S_OK);
+    SetDiscoveryDialogsForTesting({}, {});
+    EXPECT_EQ(cancel, 1) << "written through the reference";
     EXPECT_EQ(CallByName(tendra.Get(), u"SubmitDocument",
-                         {*Variant(std::string_view("P")).Get(),
+                         {*Variant(std::string_view("")).Get(),
                           *Variant(std::string_view("1")).Get(), *Variant(1).Get()}),
-              E_NOTIMPL);
+              E_INVALIDARG);
 }
 
 namespace {

@@ -109,15 +109,16 @@ TEST_F(Clients, QxctlCallsOneMethodAndReleasesTheObject) {
     EXPECT_EQ(r.code, 1) << "the method failed";
     EXPECT_EQ(r.out, "GetMediaType: 0x80004001 E_NOTIMPL\n  media = VT_EMPTY\n");
 
-    r = Shell("qxctl call '{6102DD70-63E8-440E-9DD8-904F07489671}' doNetworkDiscoveryOr --json");
-    EXPECT_EQ(r.code, 1);
-    EXPECT_NE(r.out.find("\"method\": \"DoNetworkDiscoveryOr\""), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("\"hresultName\": \"E_NOTIMPL\""), std::string::npos);
-    EXPECT_NE(r.out.find("\"name\": \"nCancel\""), std::string::npos);
-
     r = Shell(
-        "qxctl call KORVALENMISvr.DseTendraKORVALEN.1 SubmitDocument 'My Printer' i4:17 bool:1");
-    EXPECT_EQ(r.out, "SubmitDocument: 0x80004001 E_NOTIMPL\n") << r.err;
+        "qxctl call '{6102DD70-63E8-440E-9DD8-904F07489671}' getPrinterAddressOrven 'My Printer' 2 "
+        "--json");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.out.find("\"method\": \"GetPrinterAddressOrven\""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"hresultName\": \"E_FAIL\""), std::string::npos);
+    EXPECT_NE(r.out.find("\"name\": \"address\""), std::string::npos);
+
+    r = Shell("qxctl call KORVALENMISvr.DseTendraKORVALEN.1 SubmitDocument '' i4:17 bool:1");
+    EXPECT_EQ(r.out, "SubmitDocument: 0x80070057 E_INVALIDARG\n") << r.err;
 
     r = Shell("qxctl call KORVALENMISvr.DseTendraKORVALEN GetPrinterAddress 'My Printer'");
     EXPECT_EQ(r.code, 2);

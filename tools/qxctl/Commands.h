@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/com/Unknown.h"
+#include "platform/com/Variant.h"
+
 namespace qxctl {
 
 using Args = std::vector<std::string>;
@@ -21,6 +24,8 @@ int RunPrinters(const Args& args);
 int RunDevice(const Args& args);
 int RunCall(const Args& args);
 int RunDiscover(const Args& args);
+int RunSubmit(const Args& args);
+int RunAddress(const Args& args);
 // The forms of the device command.
 int RunDeviceSnapshot(Args args);
 
@@ -32,5 +37,12 @@ bool ParseUint(const std::string& text, uint32_t& value);
 // A signed decimal number of 32 bits.
 bool ParseInt(const std::string& text, int32_t& value);
 int UsageError(const std::string& command, const std::string& message);
+// Creates a document-monitor object of the server (the ORVEN one with orven),
+// calls the method with that dispid with inputs (and the VARIANT* out last
+// when given), releases the object; the method's HRESULT.
+HRESULT CallMonitorMethod(bool orven, DISPID dispid, std::vector<qx::Variant>& inputs,
+                          qx::Variant* out);
+// The HRESULT's name, or its code when it has none.
+std::string HResultLabel(HRESULT hr);
 
 }  // namespace qxctl
