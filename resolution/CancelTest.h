@@ -12,7 +12,8 @@ class NamedEvent;
 
 bool IsCancelSignalled(NamedEvent* hCancelEvent);
 
-// Answers every test instead of the event (an empty function removes it).
+// Answers every test instead of the event (an empty function removes it), so
+// that a test can signal at a look that no other thread could time.
 using CancelTestHook = std::function<bool(NamedEvent*)>;
 void SetCancelTestForTesting(CancelTestHook hook);
 

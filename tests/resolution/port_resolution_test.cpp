@@ -19,6 +19,7 @@
 #include "platform/com/Variant.h"
 #include "platform/gui/MessageBox.h"
 #include "platform/registry/RegistryKey.h"
+#include "platform/sync/NamedEvent.h"
 #include "platform/system/ProgramPath.h"
 #include "platform/system/Win32Error.h"
 #include "resolution/CancelTest.h"
@@ -486,4 +487,69 @@ TEST_F(Request, DISABLED_CancelBeforeAndBetweenSteps) {
         EXPECT_GE(looks, c.signalledAt) << what;
     }
     EXPECT_NE(TraceText().find("The cancel event is signalled"), std::string::npos);
+}
+
+// The caller's own named event: found set at any look, it fails the request
+// and is left clear for the next one.
+TEST_F(Request, DISABLED_NamedCancelEventIsResetWhereItIsFound) {
+    for (auto mode : {NamedEvent::ResetMode::Manual, NamedEvent::ResetMode::Auto}) {
+        NamedEvent event;
+        ASSERT_EQ(event.Create("qx-resolve-cancel-" + std::to_string(getpid()), mode, false),
+                  ERROR_SUCCESS);
+        auto call = [&](const char* port, uint32_t attributes = kPrinterAttributeLocal,
+                        const char* server = "") {
+            Bstr bstrPort(port), bstrServer(server);
+            Variant address;
+            HRESULT hr = GetLocalPrinterAddress(nullptr, address.Get(), &event, 1, bstrPort.Get(),
+                                                bstrServer.Get(), attributes);
+            return Outcome{hr, address->vt == VT_BSTR ? Utf8FromBstr(address->bstrVal) : "(empty)"};
+        };
+
+        questions.clear();
+        dialogs.clear();
+        User(MessageResult::Yes, true, "10.2.2.2");
+        EXPECT_EQ(call("IP_10.1.2.3").hr, S_OK) << "not set: no cancel";
+        event.Set();
+        EXPECT_EQ(call("IP_10.1.2.3").hr, E_FAIL);
+        EXPECT_FALSE(event.TryWait()) << "reset at entry";
+        EXPECT_TRUE(questions.empty());
+
+        // Set while the user is asked: the dialog is never shown.
+        SetMessageBoxResponder([&](const MessageBoxRequest&) {
+            event.Set();
+            return MessageResult::Yes;
+        });
+        EXPECT_EQ(call("\\\\ghost\\queue").hr, E_FAIL);
+        EXPECT_TRUE(dialogs.empty());
+        EXPECT_FALSE(event.TryWait());
+
+        // Set while the dialog runs: the pick comes back, but is not stored.
+        User(MessageResult::Yes, true, "10.2.2.2");
+        SetLocalDiscoveryPickerForTesting([&](int, int, std::string& address) {
+            event.Set();
+            address = "10.2.2.2";
+            return true;
+        });
+        Outcome late = call("\\\\ghost\\queue");
+        EXPECT_EQ(late.hr, E_FAIL);
+        EXPECT_EQ(late.address, "10.2.2.2");
+        EXPECT_EQ(Stored("\\\\ghost\\queue", 1), "(none)");
+        EXPECT_FALSE(event.TryWait());
+
+        // The UNC and share resolvers give up with 10.
+        ResolverText address = {};
+        event.Set();
+        EXPECT_EQ(getlocalportaddress("\\\\mfphost\\queue", address, 1, &event), kResolveFailed);
+        EXPECT_FALSE(event.TryWait());
+        event.Set();
+        EXPECT_EQ(GetPNP_SambaAddress("QXShare", "\\\\CTRL", address, &event, 1), kResolveFailed);
+        EXPECT_FALSE(event.TryWait());
+        EXPECT_EQ(GetPNP_SambaAddress("QXShare", "\\\\CTRL", address, &event, 1), kResolved);
+    }
+    // An event that is not open cancels nothing.
+    NamedEvent closed;
+    Bstr port("IP_10.1.2.3");
+    Variant address;
+    EXPECT_EQ(GetLocalPrinterAddress(nullptr, address.Get(), &closed, 1, port.Get(), nullptr, 0x40),
+              S_OK);
 }
