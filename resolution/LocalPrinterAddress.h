@@ -10,19 +10,11 @@
 
 #include "platform/com/HResult.h"
 #include "platform/com/Variant.h"
+#include "resolution/ResolverTypes.h"
 
 namespace qx {
 
 class NamedEvent;
-
-// Resolver result codes.
-constexpr int kResolved = 0;
-constexpr int kResolveFailed = 10;
-constexpr int kResolveByDiscovery = 50;
-
-// Printer attributes that choose the resolution.
-constexpr uint32_t kPrinterAttributeNetwork = 0x10;
-constexpr uint32_t kPrinterAttributeLocal = 0x40;
 
 // bstrPrinterName is not used. pAddress receives the address as VT_BSTR on
 // S_OK (and, after the dialog, also when a late cancel or a failed store

@@ -2,7 +2,7 @@
 // namespaces of their own on one bridge with the workstation (this program's
 // private network). Covers the host checks, the run's answers and range
 // results, the datagram on the wire, the slot bound under a flood, junk
-// answers, and qxctl discover.
+// answers, and qxctl discover with and without identification.
 
 #include <gtest/gtest.h>
 
@@ -20,6 +20,8 @@
 #include "discovery/DiscoveryRun.h"
 #include "discovery/HostProtocols.h"
 #include "discovery/RequestMessage.h"
+#include "platform/registry/RegistryKey.h"
+#include "settings/Settings.h"
 #include "support/PrivateNetwork.h"
 #include "support/RunProgram.h"
 #include "support/TempRegistry.h"
@@ -32,11 +34,27 @@ using qxtest::BroadcastBed;
 
 namespace {
 
-const char* const kPrinterProfile =
+// A Korvalen MFP, with the name (".1" OID), model and location that
+// identification reads; the location "Hall<TAB>2" must not split a row of
+// qxctl's plain listing.
+const char* const kKorvalenProfile =
     "1.3.6.1.2.1.1.2.0|6|1.3.6.1.4.1.32473.2.3.14.1\n"
+    "1.3.6.1.2.1.25.3.2.1.3.1|4|a-LUMERA2811\n"
+    "1.3.6.1.2.1.43.5.1.1.16.1|4|Bed printer\n"
+    "1.3.6.1.4.1.32473.2.3.50.1.2.3.1.2.1.1|4|Hall printer\n"
+    "1.3.6.1.4.1.32473.2.3.50.1.2.4.1.4.1.1|4x|48616c6c0932\n";
+const char* const kOtherMakerProfile =
+    "1.3.6.1.2.1.1.2.0|6|1.3.6.1.4.1.99999.3\n"
+    "1.3.6.1.2.1.1.5.0|4|other-printer\n"
+    "1.3.6.1.2.1.25.3.2.1.3.1|4|Other laser\n"
     "1.3.6.1.2.1.43.5.1.1.16.1|4|Bed printer\n";
-// No printer name: the device answers the broadcast with noSuchName.
-const char* const kNoPrinterProfile = "1.3.6.1.2.1.1.2.0|6|1.3.6.1.4.1.8072.3.2.10\n";
+// No printer name: the device answers the broadcast with noSuchName. Only
+// the management component, remembering its address, finds it.
+const char* const kNoPrinterProfile =
+    "1.3.6.1.2.1.1.2.0|6|1.3.6.1.4.1.32473.2.3.14.2\n"
+    "1.3.6.1.2.1.25.3.2.1.3.1|4|a-LUMERA3811\n"
+    "1.3.6.1.4.1.32473.2.3.50.1.2.3.1.2.1.1|4|Back room\n"
+    "1.3.6.1.4.1.32473.2.3.50.1.2.4.1.4.1.1|4|Back\n";
 
 struct Bed {
     BroadcastBed bed;
@@ -64,8 +82,8 @@ struct Bed {
         };
         const std::string responder = QX_TEST_UDP_RESPONDER;
         const Device devices[] = {
-            {"10.203.0.11", "", {}, kPrinterProfile},
-            {"10.203.0.12", "", {}, kPrinterProfile},
+            {"10.203.0.11", "", {}, kKorvalenProfile},
+            {"10.203.0.12", "", {}, kOtherMakerProfile},
             {"10.203.0.13", "", {}, kNoPrinterProfile},
             {"10.203.0.14", "", {responder, "--copies", "2", "--dump", dumpPath}, nullptr},
             {"10.203.0.15", "", {responder, "--garbage"}, nullptr},
@@ -287,4 +305,91 @@ TEST_F(BroadcastBedTest, NoRouteForTheBroadcastIsAClearFailure) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.indexOf("the broadcast could not be sent: Network is unreachable"), -1)
         << r.err.toStdString();
+}
+
+namespace {
+
+// The devices of a `qxctl discover` identification, one text per row.
+std::vector<std::string> DeviceTexts(const qxtest::ProgramResult& r) {
+    std::vector<std::string> rows;
+    for (const auto& v : QJsonDocument::fromJson(r.out).object()["devices"].toArray()) {
+        QJsonObject d = v.toObject();
+        rows.push_back((d["name"].toString() + "|" + d["address"].toString() + "|" +
+                        d["location"].toString() + "|" + d["model"].toString() + "|" +
+                        QString::number(d["icon"].toInt()))
+                           .toStdString());
+    }
+    return rows;
+}
+
+// The component remembers the device that no broadcast finds, and one that
+// answers the run too; the responders never answer identification, so a
+// short time-out keeps their two attempts brief.
+void RememberForTheComponent() {
+    reg::Key key;
+    ASSERT_EQ(reg::Key::Create(reg::Hive::CurrentUser,
+                               std::string(DiscoveryKey(1)) + "\\LastDiscovered", key),
+              0);
+    key.SetString("0", "10.203.0.13");
+    key.SetString("1", "10.203.0.11");
+    ASSERT_EQ(reg::Key::Create(reg::Hive::CurrentUser, ClientRootKey(1), key), 0);
+    key.SetDword("TimeOut", 20);
+}
+
+}  // namespace
+
+TEST_F(BroadcastBedTest, QxctlDiscoverCallerListsItsKindsAndTheComponentsDevices) {
+    RememberForTheComponent();
+    // Caller 5 selects the Korvalen kind: the other maker's printer is left
+    // out; the component's device follows the run's rows, and 10.203.0.11,
+    // found both ways, keeps the broadcast's row (icon 2).
+    qxtest::ProgramResult r = qxtest::RunProgram("qxctl", {"discover", "--caller", "5", "--json"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(DeviceTexts(r),
+              (std::vector<std::string>{"Hall printer|10.203.0.11|Hall\t2|a-LUMERA2811|2",
+                                        "Back room|10.203.0.13|Back|a-LUMERA3811|3"}))
+        << r.out.toStdString();
+    EXPECT_EQ(QJsonDocument::fromJson(r.out).object()["answers"].toArray().size(), 6);
+
+    r = qxtest::RunProgram("qxctl", {"discover", "--caller", "5", "--no-component"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    std::string out = r.out.toStdString();
+    EXPECT_NE(out.find("6 answers\nname\taddress\tlocation\tmodel\n"
+                       "Hall printer\t10.203.0.11\tHall 2\ta-LUMERA2811\n1 devices\n"),
+              std::string::npos)
+        << out;
+
+    r = qxtest::RunProgram("qxctl", {"discover", "--caller", "5", "--family", "2"});
+    EXPECT_EQ(r.exitCode, 2);
+    r = qxtest::RunProgram("qxctl", {"discover", "--no-component"});
+    EXPECT_EQ(r.exitCode, 2);
+}
+
+TEST_F(BroadcastBedTest, QxctlDiscoverNetworkListsOtherMakersOutsideMode17) {
+    RememberForTheComponent();
+    qxtest::ProgramResult r =
+        qxtest::RunProgram("qxctl", {"discover", "--network", "--no-component", "--json"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    // Rows follow the answers' slot order, which is their arrival order.
+    const std::map<QString, std::string> rowOf = {
+        {"10.203.0.11", "Hall printer|10.203.0.11|Hall\t2|a-LUMERA2811|2"},
+        {"10.203.0.12", "other-printer|10.203.0.12||Other laser|2"}};
+    std::vector<std::string> expected;
+    for (const auto& v : QJsonDocument::fromJson(r.out).object()["answers"].toArray())
+        if (auto it = rowOf.find(v.toObject()["address"].toString()); it != rowOf.end())
+            expected.push_back(it->second);
+    ASSERT_EQ(expected.size(), 2u) << r.out.toStdString();
+    EXPECT_EQ(DeviceTexts(r), expected) << r.out.toStdString();
+
+    r = qxtest::RunProgram("qxctl", {"discover", "--network", "--mode", "17", "--json"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(DeviceTexts(r),
+              (std::vector<std::string>{"Hall printer|10.203.0.11|Hall\t2|a-LUMERA2811|2",
+                                        "Back room|10.203.0.13|Back|a-LUMERA3811|3"}))
+        << r.out.toStdString();
+
+    r = qxtest::RunProgram("qxctl", {"discover", "--network", "--caller", "5"});
+    EXPECT_EQ(r.exitCode, 2);
+    r = qxtest::RunProgram("qxctl", {"discover", "--mode", "17"});
+    EXPECT_EQ(r.exitCode, 2);
 }

@@ -31,9 +31,14 @@ static const Command kCommands[] = {
      "creates a server object, calls one method (ARG: text, or i2:N i4:N bool:N bstr:TEXT empty:),"
      " prints the HRESULT and out values, releases the object; exit 0 when the call succeeded",
      RunCall},
-    {"discover", "discover [--family N] [--range FROM-TO] [--json]",
+    {"discover",
+     "discover [--family N] [--range FROM-TO] [--json]\n"
+     "discover --caller N [--range FROM-TO] [--no-component] [--json]\n"
+     "discover --network [--family N] [--mode N] [--range FROM-TO] [--no-component] [--json]",
      "one IP broadcast discovery run with the family's settings (or the given range): the "
-     "answering addresses in arrival order and whether each passed the range",
+     "answers in arrival order and whether each passed the range; --caller or --network also "
+     "lists the devices (name, address, location, model) as the local or the network discovery "
+     "dialog would, with the management component's unless --no-component",
      RunDiscover},
     {"submit", "submit PRINTER SUBMISSION-ID [--orven]",
      "hands a submission to the Tendra monitor through the server (SubmitDocument); "
