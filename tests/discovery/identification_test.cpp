@@ -121,11 +121,15 @@ std::vector<std::string> Keys(const CDeviceList& list) {
     return keys;
 }
 
-DeviceRow RowOf(const CDeviceList& list, const std::string& key) {
+// A row as "name|model|location|icon".
+std::string Show(const DeviceRow& r) {
+    return r.name + "|" + r.model + "|" + r.location + "|" + std::to_string(r.nIcon);
+}
+std::string Shown(const CDeviceList& list, const std::string& key) {
     for (const DeviceRow& row : list.Rows())
         if (row.address == Addr(key))
-            return row;
-    return {};
+            return Show(row);
+    return "none";
 }
 
 using Keys_ = std::vector<std::string>;
@@ -133,65 +137,58 @@ using Keys_ = std::vector<std::string>;
 }  // namespace
 
 TEST(SysObjectIdTest, ExactEntriesAndArcs) {
-    EXPECT_EQ(ClassifySysObjectId("1.3.6.1.4.1.32473.2.3.14.1"), SysObjectIdKind::Korvalen);
-    EXPECT_EQ(ClassifySysObjectId("1.3.6.1.4.1.32473.2.3.14.2"), SysObjectIdKind::Korvalen);
-    EXPECT_EQ(ClassifySysObjectId("1.3.6.1.4.1.32473.2.3.14.10"), SysObjectIdKind::Other);
-    EXPECT_EQ(ClassifySysObjectId("1.3.6.1.4.1.32473.2.3.16.5"), SysObjectIdKind::Orven);
-    EXPECT_EQ(ClassifySysObjectId("1.3.6.1.4.1.32473.2.3.16"), SysObjectIdKind::Orven);
-    EXPECT_EQ(ClassifySysObjectId("1.3.6.1.4.1.32473.2.3.15.1.2"), SysObjectIdKind::Brisel);
-    for (const char* e : {"7", "8", "9", "10", "11", "12"})
-        EXPECT_EQ(ClassifySysObjectId(std::string("1.3.6.1.4.1.32473.2.3.") + e),
-                  SysObjectIdKind::Earlier)
-            << e;
-    EXPECT_EQ(ClassifySysObjectId("1.3.6.1.4.1.32473.2.3.13"), SysObjectIdKind::Other);
-    EXPECT_EQ(ClassifySysObjectId("1.3.6.1.4.1.32473.2.3.9.1"), SysObjectIdKind::Other);
-    EXPECT_EQ(ClassifySysObjectId(kWindows), SysObjectIdKind::WindowsPc);
-    EXPECT_EQ(ClassifySysObjectId(std::string(kWindows) + ".1"), SysObjectIdKind::Other);
-    EXPECT_EQ(ClassifySysObjectId(kNetSnmp), SysObjectIdKind::NetSnmpPc);
-    EXPECT_EQ(ClassifySysObjectId(""), SysObjectIdKind::Other);
+    using K = SysObjectIdKind;
+    const std::string q = "1.3.6.1.4.1.32473.2.3.";
+    const std::map<K, std::vector<std::string>> kinds = {
+        {K::Korvalen, {q + "14.1", q + "14.2"}},
+        {K::Orven, {q + "16.5", q + "16"}},
+        {K::Brisel, {q + "15.1.2"}},
+        {K::Earlier, {q + "7", q + "8", q + "9", q + "10", q + "11", q + "12"}},
+        {K::WindowsPc, {kWindows}},
+        {K::NetSnmpPc, {kNetSnmp}},
+        {K::Other, {q + "14.10", q + "13", q + "9.1", std::string(kWindows) + ".1", ""}},
+    };
+    for (const auto& [kind, oids] : kinds)
+        for (const std::string& oid : oids)
+            EXPECT_EQ(ClassifySysObjectId(oid), kind) << oid;
 }
 
 TEST(DeviceFilterTest, EveryValue) {
-    using R = DeviceFilterResult;
-    const R A = R::Accepted, M = R::AcceptedMfp, S = R::CheckSysObjectId, X = R::Rejected;
-    const char* texts[] = {"KD 480",
-                           "qx-2",
-                           "rk-2020",
-                           "RK-2020J",
-                           "rk-2020j",
-                           "CALVENT",
-                           "QX-3",
-                           "Rk-2030",
-                           "a-LUMERA2811",
-                           "A-LUMERA3811",
-                           "other",
-                           kSysObjectIdKorvalenA,
-                           kSysObjectIdKorvalenB};
-    // One row per filter value, one column per text above.
-    const std::map<int, std::vector<R>> expected = {
-        {0, {X, X, X, X, X, X, X, X, X, X, X, X, X}},
-        {1, {X, X, X, X, X, X, X, X, X, X, X, X, X}},
-        {2, {A, A, X, X, X, X, X, X, X, X, X, X, X}},
-        {3, {X, X, A, A, X, A, A, X, X, X, X, X, X}},
-        {4, {X, X, X, X, X, X, X, A, X, X, X, X, X}},
-        {5, {X, X, X, X, X, X, X, X, M, X, X, X, X}},
-        {6, {A, A, A, A, X, A, X, X, X, X, X, X, X}},
-        {7, {A, A, X, X, X, X, X, A, X, X, X, X, X}},
-        {8, {A, A, S, S, S, S, S, S, S, S, S, A, A}},
-        {9, {X, X, A, A, X, A, X, A, X, X, X, X, X}},
-        {10, {X, X, A, A, X, A, X, X, M, X, X, X, X}},
-        {11, {S, S, S, S, S, S, S, A, S, S, S, A, A}},
-        {12, {A, A, A, A, X, A, X, A, X, X, X, X, X}},
-        {13, {A, A, A, A, S, A, S, S, S, S, S, A, A}},
-        {14, {A, A, S, S, S, S, S, A, S, S, S, A, A}},
-        {15, {S, S, A, A, S, A, S, A, S, S, S, A, A}},
-        {16, {A, A, A, A, S, A, S, A, S, S, S, A, A}},
-        {17, {X, X, X, X, X, X, X, X, X, X, X, X, X}},
-        {-1, {X, X, X, X, X, X, X, X, X, X, X, X, X}},
+    // clang-format off
+    const char* texts[] = {"KD 480", "qx-2", "rk-2020", "RK-2020J", "rk-2020j", "CALVENT", "QX-3",
+                           "Rk-2030", "a-LUMERA2811", "A-LUMERA3811", "other",
+                           kSysObjectIdKorvalenA, kSysObjectIdKorvalenB};
+    // One row per filter value, one letter per text above: Accepted, accepted
+    // as an MFP, check the sysObjectID (S) or rejected (X).
+    const std::map<int, std::string> expected = {
+        {  0, "XXXXXXXXXXXXX"},
+        {  1, "XXXXXXXXXXXXX"},
+        {  2, "AAXXXXXXXXXXX"},
+        {  3, "XXAAXAAXXXXXX"},
+        {  4, "XXXXXXXAXXXXX"},
+        {  5, "XXXXXXXXMXXXX"},
+        {  6, "AAAAXAXXXXXXX"},
+        {  7, "AAXXXXXAXXXXX"},
+        {  8, "AASSSSSSSSSAA"},
+        {  9, "XXAAXAXAXXXXX"},
+        { 10, "XXAAXAXXMXXXX"},
+        { 11, "SSSSSSSASSSAA"},
+        { 12, "AAAAXAXAXXXXX"},
+        { 13, "AAAASASSSSSAA"},
+        { 14, "AASSSSSASSSAA"},
+        { 15, "SSAASASASSSAA"},
+        { 16, "AAAASASASSSAA"},
+        { 17, "XXXXXXXXXXXXX"},
+        { -1, "XXXXXXXXXXXXX"},
     };
-    for (const auto& [filter, results] : expected)
-        for (size_t i = 0; i < results.size(); ++i)
-            EXPECT_EQ(DeviceFilter(filter, texts[i]), results[i])
+    // clang-format on
+    const std::map<char, DeviceFilterResult> results = {{'A', DeviceFilterResult::Accepted},
+                                                        {'M', DeviceFilterResult::AcceptedMfp},
+                                                        {'S', DeviceFilterResult::CheckSysObjectId},
+                                                        {'X', DeviceFilterResult::Rejected}};
+    for (const auto& [filter, letters] : expected)
+        for (size_t i = 0; i < std::size(texts); ++i)
+            EXPECT_EQ(DeviceFilter(filter, texts[i]), results.at(letters.at(i)))
                 << "filter " << filter << ", text " << texts[i];
 }
 
@@ -267,11 +264,8 @@ class IdentificationTest : public ::testing::Test {
                 key.SetDword("TimeOut", 20);
         for (const DeviceSpec& s : Specs())
             s_devices.push_back(std::make_unique<qxtest::SimulatedDevice>(s.address, s.profile));
-        std::vector<qxtest::SimulatedDevice*> all;
-        for (auto& d : s_devices)
-            all.push_back(d.get());
         s_started = true;
-        for (auto* d : all)
+        for (auto& d : s_devices)
             s_started = s_started && d->Start(s_error);
     }
     static void TearDownTestSuite() {
@@ -284,13 +278,13 @@ class IdentificationTest : public ::testing::Test {
         ASSERT_TRUE(s_started) << s_error;
     }
 
-    static Keys_ Local(int caller, const DeviceKinds* kinds = nullptr) {
+    static Keys_ Local(int caller, const DeviceKinds* kinds = nullptr, CDeviceList* out = nullptr) {
         CDeviceList list;
-        CLocalDeviceIdentification id(list, caller);
+        CLocalDeviceIdentification id(out ? *out : list, caller);
         if (kinds)
             id.Kinds() = *kinds;
         id.IdentifyAddresses(AllAddresses());
-        return Keys(list);
+        return Keys(out ? *out : list);
     }
     static Keys_ Network(int mode, CDeviceList* out = nullptr) {
         CDeviceList list;
@@ -311,7 +305,11 @@ TEST_F(IdentificationTest, LocalShowsTheSelectedKindsOnly) {
     EXPECT_EQ(Local(4), (Keys_{"BR"}));
 
     DeviceKinds all{true, true, true, true, true, true};
-    EXPECT_EQ(Local(0, &all), (Keys_{"K1", "K2", "BR", "OR", "W20", "N20J", "W30", "WQ"}));
+    CDeviceList list;
+    EXPECT_EQ(Local(0, &all, &list), (Keys_{"K1", "K2", "BR", "OR", "W20", "N20J", "W30", "WQ"}));
+    EXPECT_EQ(Shown(list, "K1"), "Korvalen One|KV 5070|at Korvalen One|2");  // the ".1" name
+    EXPECT_EQ(Shown(list, "W20"), "Win RK2020|RK-2020 PS||2");               // the plain name
+    EXPECT_EQ(list.Records().size(), 8u);
     // An RK-2020 or RK-2030 ends its classification: with only QX-2 selected
     // the Windows controller of another model text is shown, the others not;
     // on the net-snmp identifier there is no QX-2.
@@ -321,21 +319,6 @@ TEST_F(IdentificationTest, LocalShowsTheSelectedKindsOnly) {
     DeviceKinds rk2020;
     rk2020.bRk2020 = true;
     EXPECT_EQ(Local(0, &rk2020), (Keys_{"W20", "N20J"}));
-
-    CDeviceList list;
-    CLocalDeviceIdentification id(list, 0);
-    id.Kinds() = all;
-    id.IdentifyAddresses(AllAddresses());
-    const DeviceRow k1 = RowOf(list, "K1");
-    EXPECT_EQ(k1.name, "Korvalen One");  // the ".1" name
-    EXPECT_EQ(k1.model, "KV 5070");
-    EXPECT_EQ(k1.location, "at Korvalen One");
-    EXPECT_EQ(k1.nIcon, 2);
-    const DeviceRow w20 = RowOf(list, "W20");
-    EXPECT_EQ(w20.name, "Win RK2020");  // the plain name
-    EXPECT_EQ(w20.model, "RK-2020 PS");
-    EXPECT_EQ(w20.location, "");
-    EXPECT_EQ(list.Records().size(), 8u);
 }
 
 TEST_F(IdentificationTest, FaxCheckForTheAddressBookViewer) {
@@ -351,13 +334,11 @@ TEST_F(IdentificationTest, NetworkShowsOtherMakersOutsideMode17) {
     CDeviceList list;
     EXPECT_EQ(Network(1, &list),
               (Keys_{"K1", "K2", "BR", "OR", "KL", "W20", "N20J", "W30", "WQ", "NQ", "E9", "OT"}));
-    EXPECT_EQ(RowOf(list, "OT").name, "other-printer");
-    EXPECT_EQ(RowOf(list, "OT").model, "Other Laser");
-    EXPECT_EQ(RowOf(list, "KL").name, "long-korvalen");
-    EXPECT_EQ(RowOf(list, "OR").name, "Orven");
-    EXPECT_EQ(RowOf(list, "NQ").name, "Net QX2");
-    EXPECT_EQ(RowOf(list, "E9").name, "Earlier");
-    EXPECT_EQ(RowOf(list, "E9").model, "");  // the next object is outside the column
+    EXPECT_EQ(Shown(list, "OT"), "other-printer|Other Laser||2");
+    EXPECT_EQ(Shown(list, "KL"), "long-korvalen|KV 9|at Long Korvalen|2");
+    EXPECT_EQ(Shown(list, "OR"), "Orven|OV 200|at Orven|2");
+    EXPECT_EQ(Shown(list, "NQ"), "Net QX2|QX-2 PS||2");
+    EXPECT_EQ(Shown(list, "E9"), "Earlier|||2");  // the next object is outside the column
 
     EXPECT_EQ(Network(17), (Keys_{"K1", "K2", "BR", "OR", "W20", "N20J", "W30", "WQ", "NQ", "E9"}));
 }
@@ -375,19 +356,16 @@ TEST_F(IdentificationTest, SideBySideGivesTheRowsAndTracesOfOneAfterTheOther) {
         addresses.push_back("127.0.0.98");
         id.IdentifyAddresses(addresses, parallel);
         SetTraceDestination("");
-        return list.Rows();
+        std::vector<std::string> rows;
+        for (const DeviceRow& row : list.Rows())
+            rows.push_back(row.address + " " + Show(row));
+        return rows;
     };
     const auto one = run(1, dir.Path() + "/one");
     const auto many = run(16, dir.Path() + "/many");
     ASSERT_EQ(one.size(), 12u);
-    ASSERT_EQ(many.size(), one.size());
-    for (size_t i = 0; i < one.size(); ++i) {
-        EXPECT_EQ(many[i].address, one[i].address) << i;
-        EXPECT_EQ(many[i].name, one[i].name) << i;
-        EXPECT_EQ(many[i].model, one[i].model) << i;
-        EXPECT_EQ(many[i].location, one[i].location) << i;
-    }
-    EXPECT_EQ(many[0].address, Addr("OT"));
+    EXPECT_EQ(many, one);
+    EXPECT_EQ(many[0].rfind(Addr("OT") + " ", 0), 0u);
 
     auto lines = [](const std::string& path) {
         std::ifstream in(path);
