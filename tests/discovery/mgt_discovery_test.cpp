@@ -109,13 +109,11 @@ class MgtDiscoveryTest : public ::testing::Test {
         ASSERT_EQ(reg::Key::Create(reg::Hive::CurrentUser,
                                    std::string(DiscoveryKey(1)) + "\\LastDiscovered", key),
                   0);
-        // "5" comes after the gap: never read.
-        for (auto [name, address] : {std::pair{"0", kKorvalen},
-                                     {"1", kFar},
-                                     {"2", kOther},
-                                     {"3", kSilent},
-                                     {"5", "127.0.0.34"}})
-            key.SetString(name, address);
+        key.SetString("0", kKorvalen);
+        key.SetString("1", kFar);
+        key.SetString("2", kOther);
+        key.SetString("3", kSilent);
+        key.SetString("5", "127.0.0.34");  // after the gap: never read
         ASSERT_EQ(reg::Key::Create(reg::Hive::CurrentUser,
                                    std::string(DiscoveryKey(1)) + "\\LastLookUp", key),
                   0);
