@@ -243,8 +243,6 @@ TEST_F(MgtDiscoveryTest, LocalDialogFiltersByTypeText) {
              Case{0, 3, {kController}},                    // RK-2020
              Case{2, 3, {}},                               // RK-2020 without fax
              Case{2, 16, {kKorvalen, kFar}},               // MFPs are not asked
-             Case{0, 4, {}},
-             Case{0, 0, {}},
          }) {
         CDeviceList list;
         CLocalDeviceIdentification id(list, c.caller);
