@@ -23,6 +23,7 @@
 #include "support/PrivateNetwork.h"
 #include "support/SimulatedDevice.h"
 #include "support/TempRegistry.h"
+#include "support/TestData.h"
 #include "trace/Trace.h"
 
 QX_TEST_USES_PRIVATE_NETWORK();
@@ -31,62 +32,20 @@ using namespace qx;
 
 namespace {
 
-constexpr const char* kName = "1.3.6.1.4.1.32473.2.3.50.1.2.3.1.2.1";
-constexpr const char* kName1 = "1.3.6.1.4.1.32473.2.3.50.1.2.3.1.2.1.1";
-constexpr const char* kModel = "1.3.6.1.4.1.32473.2.3.50.1.2.3.1.3.1";
-constexpr const char* kLocation = "1.3.6.1.4.1.32473.2.3.50.1.2.4.1.4.1.1";
-constexpr const char* kFax = "1.3.6.1.4.1.32473.2.3.50.1.2.4.1.11.1.1";
-constexpr const char* kHrDescr1 = "1.3.6.1.2.1.25.3.2.1.3.1";
-constexpr const char* kSysName = "1.3.6.1.2.1.1.5.0";
 constexpr const char* kWindows = "1.3.6.1.4.1.311.1.1.3.1.2";
 constexpr const char* kNetSnmp = "1.3.6.1.4.1.8072.3.2.10";
 
-std::string Line(const char* oid, const char* type, const std::string& value) {
-    return std::string(oid) + "|" + type + "|" + value + "\n";
-}
-
+// A simulated device: its key names its profile in data/identification/.
 struct DeviceSpec {
     const char* key;
     const char* address;
-    std::string profile;
 };
-
-// A maker device of a family: its name at the ".1" name OID.
-std::string Family(const char* sysOid, const char* name, const char* model) {
-    return Line("1.3.6.1.2.1.1.2.0", "6", sysOid) + Line(kName1, "4", name) +
-           Line(kHrDescr1, "4", model) + Line(kLocation, "4", std::string("at ") + name) +
-           Line(kFax, "2", "3");
-}
-// A PC-based controller: its name at the plain name OID, its model text.
-std::string Controller(const char* sysOid, const char* name, const char* model, const char* fax) {
-    std::string p = Line("1.3.6.1.2.1.1.2.0", "6", sysOid) + Line(kName, "4", name) +
-                    Line(kModel, "4", model) + Line(kHrDescr1, "4", std::string(model) + " PS");
-    if (fax)
-        p += Line(kFax, "2", fax);
-    return p;
-}
 
 const std::vector<DeviceSpec>& Specs() {
     static const std::vector<DeviceSpec> specs = {
-        {"K1", "127.0.0.11", Family("1.3.6.1.4.1.32473.2.3.14.1", "Korvalen One", "KV 5070")},
-        {"K2", "127.0.0.12", Family("1.3.6.1.4.1.32473.2.3.14.2", "Korvalen Two", "KV 6080")},
-        {"BR", "127.0.0.13", Family("1.3.6.1.4.1.32473.2.3.15.3", "Brisel", "BR 100")},
-        {"OR", "127.0.0.14", Family("1.3.6.1.4.1.32473.2.3.16.5", "Orven", "OV 200")},
-        {"KL", "127.0.0.15",
-         Family("1.3.6.1.4.1.32473.2.3.14.10", "Long Korvalen", "KV 9") +
-             Line(kSysName, "4", "long-korvalen")},
-        {"W20", "127.0.0.16", Controller(kWindows, "Win RK2020", "RK-2020", "3")},
-        {"N20J", "127.0.0.17", Controller(kNetSnmp, "Net RK2020J", "RK-2020J", "4")},
-        {"W30", "127.0.0.18", Controller(kWindows, "Win RK2030", "RK-2030", nullptr)},
-        {"WQ", "127.0.0.19", Controller(kWindows, "Win QX2", "QX-2", "3")},
-        {"NQ", "127.0.0.20", Controller(kNetSnmp, "Net QX2", "QX-2", "3")},
-        // No hrDeviceDescr: the GET-NEXT runs past the column.
-        {"E9", "127.0.0.21",
-         Line("1.3.6.1.2.1.1.2.0", "6", "1.3.6.1.4.1.32473.2.3.9") + Line(kName, "4", "Earlier") +
-             Line("1.3.6.1.2.1.25.3.5.1.1.1", "2", "2")},
-        {"OT", "127.0.0.22",
-         Line("1.3.6.1.2.1.1.2.0", "6", "1.3.6.1.4.1.99999.1.2") +
-             Line(kSysName, "4", "other-printer") + Line(kHrDescr1, "4", "Other Laser")},
+        {"K1", "127.0.0.11"}, {"K2", "127.0.0.12"},  {"BR", "127.0.0.13"},   {"OR", "127.0.0.14"},
+        {"KL", "127.0.0.15"}, {"W20", "127.0.0.16"}, {"N20J", "127.0.0.17"}, {"W30", "127.0.0.18"},
+        {"WQ", "127.0.0.19"}, {"NQ", "127.0.0.20"},  {"E9", "127.0.0.21"},   {"OT", "127.0.0.22"},
     };
     return specs;
 }
@@ -263,7 +222,9 @@ class IdentificationTest : public ::testing::Test {
             if (reg::Key::Create(reg::Hive::CurrentUser, ClientRootKey(family), key) == 0)
                 key.SetDword("TimeOut", 20);
         for (const DeviceSpec& s : Specs())
-            s_devices.push_back(std::make_unique<qxtest::SimulatedDevice>(s.address, s.profile));
+            s_devices.push_back(std::make_unique<qxtest::SimulatedDevice>(
+                s.address, qxtest::ReadTextFile(qxtest::TestDataPath(
+                               "discovery", std::string("identification/") + s.key + ".snmprec"))));
         s_started = true;
         for (auto& d : s_devices)
             s_started = s_started && d->Start(s_error);

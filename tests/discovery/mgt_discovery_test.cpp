@@ -26,22 +26,13 @@
 #include "support/PrivateNetwork.h"
 #include "support/SimulatedDevice.h"
 #include "support/TempRegistry.h"
+#include "support/TestData.h"
 
 QX_TEST_USES_PRIVATE_NETWORK();
 
 using namespace qx;
 
 namespace {
-
-std::string Line(const char* oid, const char* type, const std::string& value) {
-    return std::string(oid) + "|" + type + "|" + value + "\n";
-}
-
-constexpr const char* kSysObjectId = "1.3.6.1.2.1.1.2.0";
-constexpr const char* kHrDescr1 = "1.3.6.1.2.1.25.3.2.1.3.1";
-constexpr const char* kName = "1.3.6.1.4.1.32473.2.3.50.1.2.3.1.2.1";
-constexpr const char* kName1 = "1.3.6.1.4.1.32473.2.3.50.1.2.3.1.2.1.1";
-constexpr const char* kFax = "1.3.6.1.4.1.32473.2.3.50.1.2.4.1.11.1.1";
 
 constexpr const char* kFar = "10.77.2.11";       // behind the router
 constexpr const char* kKorvalen = "127.0.0.31";  // also answers the broadcast run
@@ -73,24 +64,17 @@ class MgtDiscoveryTest : public ::testing::Test {
             s_error = "cannot set up the routed namespace";
             return;
         }
-        auto device = [](const char* address, std::string profile) {
-            s_devices.push_back(std::make_unique<qxtest::SimulatedDevice>(address, profile));
+        // Each device's profile is data/mgt-discovery/<name>.snmprec.
+        auto device = [](const char* address, const char* name) {
+            s_devices.push_back(std::make_unique<qxtest::SimulatedDevice>(
+                address, qxtest::ReadTextFile(qxtest::TestDataPath(
+                             "discovery", std::string("mgt-discovery/") + name + ".snmprec"))));
             return s_devices.back().get();
         };
-        auto* far = device(kFar, Line(kSysObjectId, "6", "1.3.6.1.4.1.32473.2.3.14.2") +
-                                     Line(kName1, "4", "Far Korvalen") +
-                                     Line(kHrDescr1, "4", "a-LUMERA2811") +
-                                     Line(kLocation, "4", "Branch office"));
-        far->SetNetworkNamespace(s_namespace);
-        device(kKorvalen, Line(kSysObjectId, "6", "1.3.6.1.4.1.32473.2.3.14.1") +
-                              Line(kName1, "4", "Near Korvalen") + Line(kHrDescr1, "4", "KV 5070") +
-                              Line(kLocation, "4", "Ground floor"));
-        device(kOther, Line(kSysObjectId, "6", "1.3.6.1.4.1.99999.3") +
-                           Line("1.3.6.1.2.1.1.5.0", "4", "other-printer"));
-        device(kController, Line(kSysObjectId, "6", "1.3.6.1.4.1.311.1.1.3.1.2") +
-                                Line(kName, "4", "Win RK2020") +
-                                Line("1.3.6.1.4.1.32473.2.3.50.1.2.3.1.3.1", "4", "RK-2020") +
-                                Line(kHrDescr1, "4", "RK-2020 PS") + Line(kFax, "2", "4"));
+        device(kFar, "far")->SetNetworkNamespace(s_namespace);
+        device(kKorvalen, "korvalen");
+        device(kOther, "other");
+        device(kController, "controller");
         s_started = true;
         for (auto& d : s_devices)
             s_started = s_started && d->Start(s_error);
@@ -159,7 +143,6 @@ class MgtDiscoveryTest : public ::testing::Test {
     static inline std::vector<std::unique_ptr<qxtest::SimulatedDevice>> s_devices;
     static inline std::string s_namespace, s_error;
     static inline bool s_routed = false, s_started = false;
-    static constexpr const char* kLocation = "1.3.6.1.4.1.32473.2.3.50.1.2.4.1.4.1.1";
 
     std::unique_ptr<qxtest::TempRegistry> registry;
     ComPtr<Imgt> mgt;
