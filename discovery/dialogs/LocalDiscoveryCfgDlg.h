@@ -3,6 +3,8 @@
 // address range and the device kinds to look for. The kinds are a check list
 // that shows one kind for the caller until the user expands it.
 
+#include <QString>
+
 #include <vector>
 
 #include "discovery/dialogs/DiscoverySettings.h"
@@ -36,6 +38,7 @@ class CLocalDiscoveryCfgDlg : public CDiscoverySettingsDialog {
     static Kind CollapsedKind(int nCaller);
 
     CCheckList* KindList() const { return m_pKinds; }
+    QPushButton* ExpandButton() const { return m_pExpand; }
     bool IsExpanded() const { return m_bExpanded; }
     // Expands or collapses the kind list, as button 204 does.
     void SetExpanded(bool bExpanded);
@@ -49,12 +52,14 @@ class CLocalDiscoveryCfgDlg : public CDiscoverySettingsDialog {
 
   private:
     void FillKindList();
+    // Takes the ticks of the items shown into the settings.
     void ReadKindList();
-    bool KindTicked(Kind kind) const;
-    void SetKindTicked(Kind kind, bool bTicked);
+    bool& KindValue(Kind kind);
 
     LocalDiscoverySettings m_settings;
+    QString m_strKindText[kKindCount];
     CCheckList* m_pKinds = nullptr;
+    QPushButton* m_pExpand = nullptr;
     bool m_bExpanded = false;
 };
 

@@ -67,6 +67,7 @@ class CManualSelection : public QDialog {
     QLineEdit* m_pName = nullptr;
     QLineEdit* m_pLocation = nullptr;
     QPushButton* m_pOk = nullptr;
+    QPushButton* m_pCancel = nullptr;
     bool m_bInitialised = false;
 };
 
