@@ -21,6 +21,7 @@ int RunPrinters(const Args& args);
 int RunDevice(const Args& args);
 int RunCall(const Args& args);
 int RunDiscover(const Args& args);
+int RunDialog(const Args& args);
 // The forms of the device command.
 int RunDeviceSnapshot(Args args);
 

@@ -35,6 +35,13 @@ static const Command kCommands[] = {
      "one IP broadcast discovery run with the family's settings (or the given range): the "
      "answering addresses in arrival order and whether each passed the range",
      RunDiscover},
+    {"dialog",
+     "dialog local --caller N [--family F] [--screenshot DIR]\n"
+     "dialog network --family F [--mode M] [--screenshot DIR]",
+     "opens a discovery dialog as an automation method would and prints the result when it "
+     "closes (the chosen address and name, or \"cancelled\"); --screenshot saves pictures of "
+     "it idle, discovering and with the devices found, and closes it",
+     RunDialog},
 };
 
 // Calls print(line) for each form of a command's usage.
