@@ -61,6 +61,10 @@ CDiscoveryDialogBase::CDiscoveryDialogBase(DiscoveryOwner owner, uint32_t nFamil
 }
 
 CDiscoveryDialogBase::~CDiscoveryDialogBase() {
+    Shutdown();
+}
+
+void CDiscoveryDialogBase::Shutdown() {
     m_cancel->store(true);
     if (m_worker.joinable())
         m_worker.join();
@@ -229,10 +233,10 @@ void CDiscoveryDialogBase::DiscoveringLook() {
 void CDiscoveryDialogBase::EndRun() {
     m_bDiscovering = false;
     m_endTimer.stop();
-    auto language = LanguageLibrary::Load();
-    if (!language)
-        return;
-    m_pAction->setText(QString::fromStdString(language->String(kStrStart)));
+    // Without the language library only the text is left out: the run's
+    // answers are still collected and the dialog comes back to idle.
+    if (auto language = LanguageLibrary::Load())
+        m_pAction->setText(QString::fromStdString(language->String(kStrStart)));
     m_pAction->setEnabled(false);
     m_phase = Phase::Processing;
 

@@ -101,6 +101,11 @@ class CDiscoveryDialogBase : public QDialog {
     // The settings written back on the local dialog's OK.
     void SaveSettings(uint32_t family) const;
 
+    // Ends what still runs for the dialog (the worker, the run, the
+    // component's reports); a subclass calls it in its destructor, before
+    // the identification object it owns goes.
+    void Shutdown();
+
     virtual CDeviceIdentification& Identification() = 0;
     // Points an identification object (made on m_componentRows) at the
     // component and at this dialog's end of run.

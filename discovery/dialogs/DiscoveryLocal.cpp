@@ -100,6 +100,7 @@ CDiscoveryLocal::CDiscoveryLocal(int nCaller, QWidget* parent, DiscoveryDialogOp
 }
 
 CDiscoveryLocal::~CDiscoveryLocal() {
+    Shutdown();
     if (m_linkThread.joinable())
         m_linkThread.join();
 }

@@ -67,6 +67,10 @@ CDseDiscoveryDlg::CDseDiscoveryDlg(uint32_t nFamily, int nMode, QWidget* parent,
     OnInitDialog();
 }
 
+CDseDiscoveryDlg::~CDseDiscoveryDlg() {
+    Shutdown();
+}
+
 void CDseDiscoveryDlg::MakeIdentification() {
     m_id = std::make_unique<CNetworkDeviceIdentification>(m_componentRows, m_nFamily, m_nMode);
     AttachIdentification(*m_id);

@@ -35,6 +35,7 @@ class CDseDiscoveryDlg : public CDiscoveryDialogBase {
     // nFamily: 1 Korvalen, any other value Orven.
     CDseDiscoveryDlg(uint32_t nFamily, int nMode = kModeMakerOnly, QWidget* parent = nullptr,
                      DiscoveryDialogOptions options = {});
+    ~CDseDiscoveryDlg() override;
 
     uint32_t Family() const { return m_nFamily; }
     int Mode() const { return m_nMode; }
