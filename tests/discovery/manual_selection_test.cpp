@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include "DialogTestSupport.h"
+#include "discovery/dialogs/ManualDevice.h"
 #include "discovery/dialogs/ManualSelection.h"
 #include "support/TempRegistry.h"
 #include "ui/ControlId.h"
@@ -193,4 +194,43 @@ TEST_F(ManualSelectionTest, WithoutTheLibraryItSaysSoAndStaysOpen) {
     EXPECT_EQ(shown[0].text, "Could not Load Language Library");
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_NE(dialog.result(), QDialog::Accepted);
+}
+
+TEST(ManualDevice, LimitAndDuplicatesBeforeAdding) {
+    std::vector<DeviceRow> rows = {
+        {"Front office", "192.168.1.20", "Floor 2", "QX-2", 3},
+        {"a::b", "10.0.0.1", "c", "", 2},
+    };
+    const ManualSelectionResult same{"192.168.1.20", "FRONT OFFICE", "floor 2"};
+    EXPECT_EQ(CheckManualDevice(rows, same, kLocalListLimit), ManualAddResult::Duplicate)
+        << "letter case aside, the model plays no part";
+    EXPECT_EQ(CheckManualDevice(rows, {"192.168.1.20", "Front office", "Floor 3"}, 64),
+              ManualAddResult::Add);
+    EXPECT_EQ(CheckManualDevice(rows, {"10.0.0.1", "a", "b::c"}, 64), ManualAddResult::Add)
+        << "fields are compared one by one, not as one joined text";
+
+    // The limit comes first: a full list refuses even a duplicate.
+    EXPECT_EQ(CheckManualDevice(rows, same, 2), ManualAddResult::ListFull);
+    rows.resize(kMonitoringListLimit);
+    EXPECT_EQ(CheckManualDevice(rows, {"10.9.9.9", "n", ""}, kMonitoringListLimit),
+              ManualAddResult::ListFull);
+    EXPECT_EQ(CheckManualDevice(rows, {"10.9.9.9", "n", ""}, kLocalListLimit),
+              ManualAddResult::Add);
+
+    const DeviceRow row = ManualDeviceRow({"0000000A:00001B2C3D4E", "Queue", "Hall"});
+    EXPECT_EQ(row.address, "0000000A:00001B2C3D4E");
+    EXPECT_EQ(row.name, "Queue");
+    EXPECT_EQ(row.location, "Hall");
+    EXPECT_EQ(row.model, "");
+    EXPECT_EQ(row.nIcon, 2);
+
+    MessageBoxes boxes;
+    ShowManualAddRefusal(nullptr, ManualAddResult::Add);
+    ShowManualAddRefusal(nullptr, ManualAddResult::ListFull);
+    ShowManualAddRefusal(nullptr, ManualAddResult::Duplicate);
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.shown[0].text, LibraryText(101));
+    EXPECT_EQ(boxes.shown[1].text, LibraryText(114));
+    EXPECT_EQ(boxes.shown[1].caption, LibraryText(99));
+    EXPECT_EQ(boxes.shown[1].icon, MessageIcon::Stop);
 }
