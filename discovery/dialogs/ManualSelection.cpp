@@ -125,11 +125,16 @@ bool CManualSelection::Refuse(int nTextId, QWidget* pField) {
         request.owner = this;
         ShowMessageBox(request);
     }
-    if (auto* pEdit = qobject_cast<QLineEdit*>(pField))
+    if (auto* pEdit = qobject_cast<QLineEdit*>(pField)) {
         pEdit->clear();
-    else if (auto* pAddress = qobject_cast<CDseIPAddressCtrl*>(pField))
+        pEdit->setFocus();
+    } else if (auto* pAddress = qobject_cast<CDseIPAddressCtrl*>(pField)) {
         pAddress->ClearAddress();
-    pField->setFocus();
+        // Entered as by Tab, so that typing starts again in the first field
+        // rather than where the refused address left the caret.
+        pAddress->clearFocus();
+        pAddress->setFocus(Qt::TabFocusReason);
+    }
     return false;
 }
 
