@@ -12,6 +12,7 @@
 #include "discovery/dialogs/DeviceListView.h"
 #include "discovery/dialogs/Help.h"
 #include "discovery/dialogs/LocalDiscoveryCfgDlg.h"
+#include "discovery/dialogs/ManualDevice.h"
 #include "discovery/dialogs/ManualSelection.h"
 #include "discovery/dialogs/NetwareMessage.h"
 #include "discovery/dialogs/SelectionStore.h"
@@ -270,22 +271,11 @@ void CDiscoveryLocal::OnManualSelection() {
     CManualSelection dlg(m_host.bIpAvailable, m_host.bIpxAvailable && m_profile.bIpxAllowed, this);
     if (dlg.exec() != QDialog::Accepted)
         return;
-    auto language = LoadLanguageLibrary(this);
-    if (!language)
-        return;
-    const ManualSelectionResult& r = dlg.Result();
-    if (m_pFound->RowCount() >= kMaxRows) {
-        Message(this, *language, 101, 99, MessageButtons::Ok, MessageIcon::Stop);
-        return;
-    }
-    const std::string text = r.strAddress + "::" + r.strName + "::" + r.strLocation;
-    for (const DeviceRow& row : m_pFound->Rows())
-        if (EqualsNoCase(row.address + "::" + row.name + "::" + row.location, text)) {
-            Message(this, *language, 114, 99, MessageButtons::Ok, MessageIcon::Stop);
-            return;
-        }
-    m_pFound->AddRow(
-        DeviceRow{r.strName, r.strAddress, r.strLocation, "", CDeviceList::kIconPlain});
+    const ManualAddResult result = CheckManualDevice(m_pFound->Rows(), dlg.Result(), kMaxRows);
+    if (result == ManualAddResult::Add)
+        m_pFound->AddRow(ManualDeviceRow(dlg.Result()));
+    else
+        ShowManualAddRefusal(this, result);
 }
 
 bool CDiscoveryLocal::SaveCallerList(const LanguageLibrary& language, const char* keyName,

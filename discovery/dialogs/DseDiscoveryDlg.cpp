@@ -8,6 +8,7 @@
 #include "discovery/dialogs/DeviceListView.h"
 #include "discovery/dialogs/DseDiscoveryCfgDlg.h"
 #include "discovery/dialogs/Help.h"
+#include "discovery/dialogs/ManualDevice.h"
 #include "discovery/dialogs/ManualSelection.h"
 #include "discovery/dialogs/NetwareMessage.h"
 #include "discovery/dialogs/SelectionStore.h"
@@ -256,22 +257,12 @@ void CDseDiscoveryDlg::OnManualSelection() {
     CManualSelection dlg(m_host.bIpAvailable, m_host.bIpxAvailable, this);
     if (dlg.exec() != QDialog::Accepted)
         return;
-    auto language = LoadLanguageLibrary(this);
-    if (!language)
-        return;
-    const ManualSelectionResult& r = dlg.Result();
-    if (m_pMonitoring->RowCount() >= kMaxMonitoring) {
-        Message(this, *language, 101, 99);
-        return;
-    }
-    const std::string text = r.strAddress + "::" + r.strName + "::" + r.strLocation;
-    for (const DeviceRow& row : m_pMonitoring->Rows())
-        if (EqualsNoCase(row.address + "::" + row.name + "::" + row.location, text)) {
-            Message(this, *language, 114, 99);
-            return;
-        }
-    m_pMonitoring->AddRow(
-        DeviceRow{r.strName, r.strAddress, r.strLocation, "", CDeviceList::kIconPlain});
+    const ManualAddResult result =
+        CheckManualDevice(m_pMonitoring->Rows(), dlg.Result(), kMaxMonitoring);
+    if (result == ManualAddResult::Add)
+        m_pMonitoring->AddRow(ManualDeviceRow(dlg.Result()));
+    else
+        ShowManualAddRefusal(this, result);
 }
 
 void CDseDiscoveryDlg::accept() {

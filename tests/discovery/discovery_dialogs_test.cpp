@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
@@ -22,6 +23,7 @@
 #include "discovery/dialogs/DiscoveryLocal.h"
 #include "discovery/dialogs/DseDiscoveryDlg.h"
 #include "discovery/dialogs/Help.h"
+#include "discovery/dialogs/ManualSelection.h"
 #include "discovery/dialogs/SelectionStore.h"
 #include "platform/bus/TendraExit.h"
 #include "platform/lang/LanguageLibrary.h"
@@ -56,6 +58,20 @@ DiscoveryDialogOptions Quiet() {
 DeviceRow Row(const std::string& name, const std::string& address, const std::string& location = "",
               const std::string& model = "") {
     return DeviceRow{name, address, location, model, CDeviceList::kIconPlain};
+}
+
+// Types a device into the manual selection dialog once it is open, and confirms.
+void TypeManualDevice(const std::string& name) {
+    QTimer::singleShot(0, [name] {
+        auto* manual = qobject_cast<CManualSelection*>(QApplication::activeModalWidget());
+        ASSERT_NE(manual, nullptr);
+        // Without a usable IP address the device is given by its IPX numbers.
+        manual->IpxNetworkEdit()->setText("0000000A");
+        manual->IpxNodeEdit()->setText("00A0B0C0D0E0");
+        manual->NameEdit()->setText(QString::fromStdString(name));
+        manual->LocationEdit()->setText("Desk");
+        manual->accept();
+    });
 }
 
 class DiscoveryDialogs : public ::testing::Test {
@@ -449,4 +465,40 @@ TEST_F(DiscoveryDialogs, TendraExitEndsAProcessWhoseNetworkDialogIsOpen) {
     caller0.kill();
     caller0.waitForFinished(10000);
     bus.Disconnect(monitor);
+}
+
+TEST_F(DiscoveryDialogs, ManualDevicesJoinTheListWithinItsLimitAndOnlyOnce) {
+    AnsweredBoxes boxes;
+    CDiscoveryLocal local(0, nullptr, Quiet());
+    local.show();
+    TypeManualDevice("Typed");
+    local.OnManualSelection();
+    ASSERT_EQ(local.FoundList()->RowCount(), 1);
+    const DeviceRow row = local.FoundList()->RowAt(0);
+    EXPECT_EQ(row.address, "0000000A:00A0B0C0D0E0");
+    EXPECT_EQ(row.location, "Desk");
+    EXPECT_EQ(row.model, "");
+    EXPECT_EQ(row.nIcon, CDeviceList::kIconPlain);
+    TypeManualDevice("TYPED");
+    local.OnManualSelection();
+    auto shown = boxes.Take();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, Text(114)) << "the same device in another letter case";
+    for (int i = 1; i < CDiscoveryLocal::kMaxRows; ++i)
+        local.FoundList()->AddRow(Row("R", "10.0.2." + std::to_string(i)));
+    TypeManualDevice("Another");
+    local.OnManualSelection();
+    shown = boxes.Take();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, Text(101));
+    EXPECT_EQ(local.FoundList()->RowCount(), 64);
+    local.done(QDialog::Rejected);
+
+    CDseDiscoveryDlg network(2, 17, nullptr, Quiet());
+    network.show();
+    TypeManualDevice("Watched");
+    network.OnManualSelection();
+    ASSERT_EQ(network.MonitoringList()->RowCount(), 1);
+    EXPECT_EQ(network.MonitoringList()->RowAt(0).name, "Watched");
+    EXPECT_EQ(network.FoundList()->RowCount(), 0);
 }
