@@ -147,25 +147,28 @@ void CDiscoveryDialogBase::CreateComponent() {
     }
     Variant family(static_cast<int32_t>(m_nFamily));
     m_mgt->setElement(EID_MGT_DISCOVERY_FAMILY, 0, family.Get());
-    // The reports come to this thread as a control's events reach its
-    // container; rows they add are mirrored into the found list here.
+    // The reports are handled one after the other on m_reports, as a
+    // control's events reach its container in order; each row they add, and
+    // the end of the component's discovery, come to the UI thread in turn.
     m_componentRows.SetChanged([this] {
-        DeviceRow row;
-        if (m_componentRows.Row(m_componentRows.RowCount() - 1, row))
-            AddFoundRow(row);
+        auto row = std::make_shared<DeviceRow>();
+        if (m_componentRows.Row(m_componentRows.RowCount() - 1, *row))
+            QMetaObject::invokeMethod(
+                this, [this, row] { AddFoundRow(*row); }, Qt::QueuedConnection);
     });
     m_pComponent->Advise(
         [this](int32_t code, const VARIANT& data) {
             Identification().OnMgtInterfaceNotify(code, 0, 0, 0, 0, 0, data);
         },
-        [this](std::function<void()> fn) {
-            QMetaObject::invokeMethod(this, std::move(fn), Qt::QueuedConnection);
-        });
+        [this](std::function<void()> fn) { m_reports.Post(std::move(fn)); });
 }
 
 void CDiscoveryDialogBase::AttachIdentification(CDeviceIdentification& id) {
     id.SetMgt(m_mgt.Get());
-    id.SetDiscoveryFinished([this] { OnComponentFinished(); });
+    id.SetDiscoveryFinished([this] {
+        QMetaObject::invokeMethod(
+            this, [this] { OnComponentFinished(); }, Qt::QueuedConnection);
+    });
 }
 
 void CDiscoveryDialogBase::ReleaseComponent() {
@@ -174,6 +177,7 @@ void CDiscoveryDialogBase::ReleaseComponent() {
         m_pComponent->WaitForDiscovery();
         m_pComponent = nullptr;
     }
+    m_reports.Stop();
     m_mgt.Reset();
     if (m_bCom) {
         CoUninitialize();

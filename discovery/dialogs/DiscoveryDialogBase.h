@@ -8,7 +8,9 @@
 // A run never holds the window up: the broadcast and listen threads run on
 // their own, the run's end is waited for and its answers identified on a
 // worker thread, and each identified device comes back to the UI thread,
-// where the rows are added one by one in the order of the answers.
+// where the rows are added one by one in the order of the answers. The
+// component's reports are read on a thread of their own too, and their rows
+// come to the UI thread the same way.
 
 #include <QDialog>
 #include <QTimer>
@@ -25,6 +27,7 @@
 #include "discovery/DeviceList.h"
 #include "discovery/DiscoveryRun.h"
 #include "discovery/HostProtocols.h"
+#include "discovery/dialogs/SerialWorker.h"
 #include "platform/com/ComPtr.h"
 
 class QLabel;
@@ -144,7 +147,8 @@ class CDiscoveryDialogBase : public QDialog {
     QLabel* m_pStatus = nullptr;
     QLabel* m_pAnimation = nullptr;
     CDeviceListView* m_pFound = nullptr;
-    CDeviceList m_componentRows;  // what the component's reports add, mirrored into m_pFound
+    CDeviceList
+        m_componentRows;  // what the component's reports add (on m_reports), mirrored into m_pFound
 
   private:
     void StartRun();
@@ -175,6 +179,7 @@ class CDiscoveryDialogBase : public QDialog {
     std::shared_ptr<std::atomic<bool>> m_cancel;
     std::vector<std::string> m_records;
     size_t m_nSavedRecords = 0;
+    SerialWorker m_reports;  // where the component's reports are handled
     ComPtr<Imgt> m_mgt;
     CMgtComponent* m_pComponent = nullptr;
     bool m_bCom = false;
