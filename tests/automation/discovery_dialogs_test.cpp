@@ -22,6 +22,7 @@
 #include "platform/com/ComPtr.h"
 #include "platform/registry/RegistryKey.h"
 #include "settings/Settings.h"
+#include "support/PrivateBus.h"
 #include "support/PrivateNetwork.h"
 #include "support/RegFixture.h"
 #include "support/TempRegistry.h"
@@ -99,6 +100,20 @@ class WhenModal {
     QElapsedTimer m_clock;
     bool m_seen = false;
 };
+
+// The dialogs of callers 3 and 11 listen on the session bus for the
+// monitor's exit broadcast: the program gets a bus of its own, so that no
+// other's broadcast can end it.
+class OwnSessionBus : public ::testing::Environment {
+  public:
+    void SetUp() override { m_bus = std::make_unique<qxtest::PrivateBus>(); }
+    void TearDown() override { m_bus.reset(); }
+
+  private:
+    std::unique_ptr<qxtest::PrivateBus> m_bus;
+};
+[[maybe_unused]] ::testing::Environment* const kOwnSessionBus =
+    ::testing::AddGlobalTestEnvironment(new OwnSessionBus);
 
 class MonitorDialogs : public ::testing::Test {
   protected:
