@@ -13,9 +13,7 @@
 #include <functional>
 #include <memory>
 
-#include "automation/CDseTendra.h"
 #include "automation/CDseTendraKORVALEN.h"
-#include "automation/CDseTendraOrven.h"
 #include "discovery/dialogs/DiscoveryLocal.h"
 #include "discovery/dialogs/DseDiscoveryDlg.h"
 #include "discovery/dialogs/SelectionStore.h"
@@ -159,17 +157,6 @@ TEST_F(MonitorDialogs, DoNetworkDiscoveryFlagsTheOpenLocalDialogUnlessCallerThre
         EXPECT_EQ(during, c.during);
         EXPECT_EQ(LocalDiscoveryFlag(1), c.after);
     }
-
-    // ORVEN callers 1 and 2 open the dialog as 9 and 10.
-    ComPtr<IDseTendraOrven> orven;
-    ASSERT_EQ(CDseTendraOrven::CreateInstance(nullptr, IID_IDseTendraOrven, orven.OutVoid()), S_OK);
-    int caller = -1;
-    WhenModal cancel(IDC_CANCEL, [&](QWidget* w) {
-        if (auto* dlg = qobject_cast<CDiscoveryLocal*>(w))
-            caller = dlg->Caller();
-    });
-    EXPECT_EQ(orven->DoNetworkDiscoveryOrven(1), S_OK);
-    EXPECT_EQ(caller, 9);
 }
 
 TEST_F(MonitorDialogs, TheNetworkDialogsCancelIsTheOnlyResultTheCallerSees) {
@@ -208,14 +195,4 @@ TEST_F(MonitorDialogs, TheNetworkDialogsCancelIsTheOnlyResultTheCallerSees) {
     EXPECT_EQ(cancelled, 7);
     EXPECT_EQ(LookUpValue("Address2"), "(none)");
     EXPECT_TRUE(ReadLastLookUp(1).empty());
-
-    ComPtr<IDseTendraOrven> orven;
-    ASSERT_EQ(CDseTendraOrven::CreateInstance(nullptr, IID_IDseTendraOrven, orven.OutVoid()), S_OK);
-    cancelled = 0;
-    {
-        WhenModal cancel(IDC_CANCEL, look);
-        EXPECT_EQ(orven->DoNetworkDiscoveryOr(&cancelled), S_OK);
-    }
-    EXPECT_EQ(cancelled, 1);
-    EXPECT_EQ(family, 2u);
 }
