@@ -13,7 +13,8 @@ constexpr int kQueueNameRows = 10;
 
 // 3: the host resolves, answers SNMP and its sysObjectID holds one of the
 // maker's device arcs; 4: it does not resolve, does not answer, or is another
-// device; -2: no SNMP channel to it can be made.
+// device. -2 stands for an SNMP session that cannot be made; the SNMP layer
+// reports that as a failed exchange, so here it gives 4 like a silent host.
 int ismfpaddress(std::string_view host);
 
 // 1 when one of the first ten rows of the device's queue-name column (asked

@@ -1,7 +1,10 @@
 #include "LocalDiscoveryPick.h"
 
+#include <QDialog>
+
 #include <utility>
 
+#include "discovery/dialogs/DiscoveryLocal.h"
 #include "trace/Trace.h"
 
 namespace qx {
@@ -20,10 +23,14 @@ void SetLocalDiscoveryPickerForTesting(LocalDiscoveryPicker picker) {
 bool PickDeviceByLocalDiscovery(int nCaller, int deviceFilter, std::string& address) {
     if (Picker())
         return Picker()(nCaller, deviceFilter, address);
-    // Until the dialog is there, the request ends as if the user cancelled it.
-    Trace(kTracePrefix, "Local discovery dialog for caller %d (filter %d) is not available",
-          nCaller, deviceFilter);
-    return false;
+    CDiscoveryLocal dialog(nCaller);
+    dialog.LocalIdentification().SetDeviceFilter(deviceFilter);
+    if (dialog.exec() != QDialog::Accepted) {
+        Trace(kTracePrefix, "Local discovery dialog for caller %d ended without OK", nCaller);
+        return false;
+    }
+    address = dialog.SelectedAddress();
+    return true;
 }
 
 }  // namespace qx

@@ -12,6 +12,7 @@
 
 #include <cctype>
 
+#include "ModalDepth.h"
 #include "TypeLibraryXml.h"
 #include "WireVariant.h"
 #include "platform/com/ComRuntime.h"
@@ -105,6 +106,8 @@ LocalServerHost::LocalServerHost(QDBusConnection connection, LocalServerEndpoint
     m_watcher->setWatchMode(QDBusServiceWatcher::WatchForUnregistration);
     connect(m_watcher, &QDBusServiceWatcher::serviceUnregistered, this,
             &LocalServerHost::OnClientGone);
+    connect(ModalDepthNotifier::Instance(), &ModalDepthNotifier::depthDropped, this,
+            &LocalServerHost::DrainHeldBack, Qt::QueuedConnection);
     m_connection.connect(QString(), QStringLiteral("/org/freedesktop/DBus/Local"),
                          QStringLiteral("org.freedesktop.DBus.Local"),
                          QStringLiteral("Disconnected"), this, SLOT(OnBusDisconnected()));
@@ -238,11 +241,35 @@ LocalServerHost::ClassEntry* LocalServerHost::FindClass(const std::string& text)
     return nullptr;
 }
 
+bool LocalServerHost::HoldBack(const QDBusMessage& msg, bool bFactory) {
+    if (ModalDepth() == 0 && (m_heldBack.empty() || m_bDraining))
+        return false;
+    m_heldBack.emplace_back(msg, bFactory);
+    return true;
+}
+
+void LocalServerHost::DrainHeldBack() {
+    if (m_bDraining)
+        return;
+    m_bDraining = true;
+    while (!m_heldBack.empty() && ModalDepth() == 0) {
+        auto [msg, bFactory] = std::move(m_heldBack.front());
+        m_heldBack.pop_front();
+        if (bFactory)
+            HandleFactoryCall(msg);
+        else
+            HandleObjectCall(msg);
+    }
+    m_bDraining = false;
+}
+
 bool LocalServerHost::HandleFactoryCall(const QDBusMessage& msg) {
     if (msg.type() != QDBusMessage::MethodCallMessage)
         return false;
     if (IsStandardInterface(msg.interface()))
         return false;
+    if (HoldBack(msg, true))
+        return true;
     if (!msg.interface().isEmpty() && msg.interface() != m_endpoint.factoryInterface) {
         ReplyError(msg, kErrorUnknownInterface,
                    QStringLiteral("No interface %1 here").arg(msg.interface()));
@@ -343,6 +370,8 @@ bool LocalServerHost::HandleObjectCall(const QDBusMessage& msg) {
         return false;
     if (IsStandardInterface(msg.interface()))
         return false;
+    if (HoldBack(msg, false))
+        return true;
     uint64_t id = 0;
     if (!ParseObjectPath(msg.path(), id)) {
         ReplyError(msg, kErrorUnknownObject,

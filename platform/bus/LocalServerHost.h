@@ -19,6 +19,7 @@
 #include <QString>
 
 #include <chrono>
+#include <deque>
 #include <map>
 #include <memory>
 #include <set>
@@ -65,6 +66,7 @@ class LocalServerHost : public QObject {
     void ReleaseAll();
 
     size_t ObjectCount() const { return m_objects.size(); }
+    size_t HeldBackCount() const { return m_heldBack.size(); }
     QDBusConnection Connection() const { return m_connection; }
 
   signals:
@@ -92,6 +94,10 @@ class LocalServerHost : public QObject {
     class FactoryNode;
     class ObjectsNode;
 
+    // While a modal dialog runs (ModalDepth.h) calls wait in m_heldBack and
+    // are handled in their order of arrival once the depth is zero again.
+    bool HoldBack(const QDBusMessage& msg, bool bFactory);
+    void DrainHeldBack();
     bool HandleFactoryCall(const QDBusMessage& msg);
     bool HandleObjectCall(const QDBusMessage& msg);
     QString IntrospectFactory() const;
@@ -123,6 +129,8 @@ class LocalServerHost : public QObject {
     std::unique_ptr<FactoryNode> m_factoryNode;
     std::unique_ptr<ObjectsNode> m_objectsNode;
     bool m_published = false;
+    std::deque<std::pair<QDBusMessage, bool>> m_heldBack;  // message, to the factory
+    bool m_bDraining = false;
 };
 
 }  // namespace qx::bus

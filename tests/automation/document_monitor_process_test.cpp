@@ -190,6 +190,31 @@ TEST_F(DocumentMonitorProcess, ExitBroadcastReachesTheBus) {
     EXPECT_EQ(heard, 1);
 }
 
+// The monitor's exit broadcast ends a server that shows the network
+// discovery dialog for a client: the dialog's watcher subscribes as it
+// opens, so the broadcast is repeated until the server has gone.
+TEST_F(DocumentMonitorProcess, TendraExitEndsAServerWhoseNetworkDialogIsOpen) {
+    QProcess client;
+    client.start(Program("qxctl"),
+                 {"call", "KORVALENMISvr.DseTendraKORVALEN", "DoNetworkDiscoveryKORVALEN"});
+    ASSERT_TRUE(client.waitForStarted(10000));
+    QElapsedTimer clock;
+    clock.start();
+    qint64 server = 0;
+    while ((server = m_bus.OwnerPid("com.quorvia.KORVALENMISvr")) == 0 &&
+           client.state() == QProcess::Running && clock.elapsed() < 30000)
+        client.waitForFinished(50);
+    ASSERT_NE(server, 0) << "the call started no server";
+    while (!ProcessGone(server) && clock.elapsed() < 60000) {
+        ASSERT_EQ(RunTool("qxmonitor", {"--exit"}).code, 0);
+        WaitForProcessEnd(server, 250);
+    }
+    EXPECT_TRUE(ProcessGone(server));
+    ASSERT_TRUE(client.waitForFinished(30000));
+    EXPECT_NE(client.exitCode(), 0)
+        << "the call was never answered: " << client.readAllStandardOutput().toStdString();
+}
+
 // Shared printers whose print server's name resolves from the test's hosts
 // file (see PrivateHosts.h).
 TEST(DocumentMonitorProcessShared, PrintServersOverTheBus) {

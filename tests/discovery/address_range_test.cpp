@@ -20,6 +20,10 @@ Ipv4Address Ip(const char* text) {
     return a.value_or(Ipv4Address{});
 }
 
+std::string Text(const AddressRange& r) {
+    return r.from + "-" + r.to;
+}
+
 AddressRange Subnet(const char* mask, const char* host) {
     Ipv4Address from{}, to{};
     ComputeSubnetRange(Ip(mask), Ip(host), from, to);
@@ -29,28 +33,16 @@ AddressRange Subnet(const char* mask, const char* host) {
 }  // namespace
 
 TEST(AddressRange, SubnetOfTheHostOctetByOctet) {
-    AddressRange r = Subnet("255.255.255.0", "192.168.5.77");
-    EXPECT_EQ(r.from, "192.168.5.0");
-    EXPECT_EQ(r.to, "192.168.5.255");
-
-    r = Subnet("255.255.240.0", "192.168.5.77");
-    EXPECT_EQ(r.from, "192.168.0.0");
-    EXPECT_EQ(r.to, "192.168.15.255");
-
-    r = Subnet("255.255.255.252", "10.9.8.7");
-    EXPECT_EQ(r.from, "10.9.8.4");
-    EXPECT_EQ(r.to, "10.9.8.7");
-
+    EXPECT_EQ(Text(Subnet("255.255.255.0", "192.168.5.77")), "192.168.5.0-192.168.5.255");
+    EXPECT_EQ(Text(Subnet("255.255.240.0", "192.168.5.77")), "192.168.0.0-192.168.15.255");
+    EXPECT_EQ(Text(Subnet("255.255.255.252", "10.9.8.7")), "10.9.8.4-10.9.8.7");
     // A non-contiguous mask still works octet by octet.
-    r = Subnet("255.0.255.128", "172.16.33.200");
-    EXPECT_EQ(r.from, "172.0.33.128");
-    EXPECT_EQ(r.to, "172.255.33.255");
+    EXPECT_EQ(Text(Subnet("255.0.255.128", "172.16.33.200")), "172.0.33.128-172.255.33.255");
 }
 
 TEST(AddressRange, MaskOfZerosLetsNoAnswerPass) {
     AddressRange r = Subnet("0.0.0.0", "192.168.5.77");
-    EXPECT_EQ(r.from, "0.0.0.0");
-    EXPECT_EQ(r.to, "0.0.0.0");
+    EXPECT_EQ(Text(r), "0.0.0.0-0.0.0.0");
     EXPECT_FALSE(IsInRange("192.168.5.1", r));
     EXPECT_FALSE(IsInRange("10.0.0.1", r));
 }
@@ -66,9 +58,8 @@ TEST(AddressRange, ComparesEveryOctetOnItsOwn) {
     EXPECT_TRUE(IsInRange("10.0.1.5", {"10.0.0.1", "10.0.1.9"}));
     EXPECT_FALSE(IsInRange("10.0.0.200", {"10.0.0.1", "10.0.1.9"}));
 
-    AddressRange r = Subnet("255.255.0.0", "10.1.2.3");
-    EXPECT_TRUE(IsInRange("10.1.200.9", r));
-    EXPECT_FALSE(IsInRange("10.2.0.1", r));
+    EXPECT_TRUE(IsInRange("10.1.200.9", Subnet("255.255.0.0", "10.1.2.3")));
+    EXPECT_FALSE(IsInRange("10.2.0.1", Subnet("255.255.0.0", "10.1.2.3")));
 }
 
 TEST(AddressRange, AnEndThatIsNoAddressCountsAsZeros) {
@@ -88,29 +79,25 @@ class DiscoveryRangeSettings : public ::testing::Test {
 
 TEST_F(DiscoveryRangeSettings, SubnetUnlessIpDiscoveryIsOffAndTheStoredRangeIsValid) {
     // No settings at all: the subnet.
-    AddressRange r = LoadDiscoveryRange(1, "255.255.255.0", "10.203.0.1");
-    EXPECT_EQ(r.from, "10.203.0.0");
-    EXPECT_EQ(r.to, "10.203.0.255");
+    auto load = [](uint32_t family, const char* mask) {
+        return Text(LoadDiscoveryRange(family, mask, "10.203.0.1"));
+    };
+    EXPECT_EQ(load(1, "255.255.255.0"), "10.203.0.0-10.203.0.255");
 
     MakeSettingsKey();
     ASSERT_EQ(SetStringSetting(SETTING_DO_IP_DISCOVERY_RANGE_FROM, "10.203.0.20", 1), 0);
     ASSERT_EQ(SetStringSetting(SETTING_DO_IP_DISCOVERY_RANGE_TO, "10.203.0.30", 1), 0);
     ASSERT_EQ(SetDwordSetting(SETTING_DO_IP_DISCOVERY_USE_SUBNET, 0, 1), 0);
-    r = LoadDiscoveryRange(1, "255.255.255.0", "10.203.0.1");
-    EXPECT_EQ(r.from, "10.203.0.0") << "use-subnet counts as 1 whatever is stored";
+    EXPECT_EQ(load(1, "255.255.255.0"), "10.203.0.0-10.203.0.255")
+        << "use-subnet counts as 1 whatever is stored";
 
     ASSERT_EQ(SetDwordSetting(SETTING_DO_IP_DISCOVERY, 0, 1), 0);
-    r = LoadDiscoveryRange(1, "255.255.255.0", "10.203.0.1");
-    EXPECT_EQ(r.from, "10.203.0.20");
-    EXPECT_EQ(r.to, "10.203.0.30");
+    EXPECT_EQ(load(1, "255.255.255.0"), "10.203.0.20-10.203.0.30");
 
     ASSERT_EQ(SetStringSetting(SETTING_DO_IP_DISCOVERY_RANGE_TO, "10.203.0.300", 1), 0);
-    r = LoadDiscoveryRange(1, "255.255.255.0", "10.203.0.1");
-    EXPECT_EQ(r.from, "10.203.0.0") << "an invalid stored end falls back to the subnet";
-    EXPECT_EQ(r.to, "10.203.0.255");
+    EXPECT_EQ(load(1, "255.255.255.0"), "10.203.0.0-10.203.0.255")
+        << "an invalid stored end falls back to the subnet";
 
     // The string settings are read for family 1 only: family 2 gets the subnet.
-    r = LoadDiscoveryRange(2, "255.255.0.0", "10.203.0.1");
-    EXPECT_EQ(r.from, "10.203.0.0");
-    EXPECT_EQ(r.to, "10.203.255.255");
+    EXPECT_EQ(load(2, "255.255.0.0"), "10.203.0.0-10.203.255.255");
 }

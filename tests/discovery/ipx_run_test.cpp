@@ -120,6 +120,7 @@ class IpxRunTest : public ::testing::Test {
         s << in.rdbuf();
         return s.str();
     }
+    bool Traced(const std::string& line) { return TraceText().find(line) != std::string::npos; }
     static std::vector<std::string> Texts(const std::vector<DiscoveryAnswer>& answers) {
         std::vector<std::string> t;
         for (const auto& a : answers) {
@@ -162,7 +163,6 @@ TEST_F(IpxRunTest, KeepsAcceptedAnswersAndReusesTheSlotOfOthers) {
     EXPECT_EQ(run.ListenExitCode(), 0) << "ended by the close of its socket";
 
     ASSERT_EQ(wire.sent.size(), 1u);
-    EXPECT_EQ(wire.sent[0].size(), 256u);
     std::vector<uint8_t> request(256);
     BuildRequestDatagram(request.data(), request.size());
     EXPECT_EQ(wire.sent[0], request);
@@ -170,10 +170,9 @@ TEST_F(IpxRunTest, KeepsAcceptedAnswersAndReusesTheSlotOfOthers) {
     EXPECT_EQ(wire.broadcastValue, 1);
     EXPECT_TRUE(wire.closed);
 
-    std::string trace = TraceText();
-    EXPECT_NE(trace.find("sendto success...bytes sent = 256"), std::string::npos) << trace;
-    EXPECT_NE(trace.find("Event signalled. Listen thread about to terminate"), std::string::npos);
-    EXPECT_NE(trace.find("pThreadLocal has finished executing"), std::string::npos);
+    EXPECT_TRUE(Traced("sendto success...bytes sent = 256")) << TraceText();
+    EXPECT_TRUE(Traced("Event signalled. Listen thread about to terminate"));
+    EXPECT_TRUE(Traced("pThreadLocal has finished executing"));
 }
 
 TEST_F(IpxRunTest, StopsStoringAtTheLastSlotAndTracesTheDropOnce) {
@@ -202,8 +201,7 @@ TEST_F(IpxRunTest, NoDatagramLeavesTheListenerInItsReceiveUntilTheClose) {
     EXPECT_TRUE(run.End().empty());
     EXPECT_EQ(finished.load(), 1);
     EXPECT_EQ(run.ListenExitCode(), 0);
-    EXPECT_NE(TraceText().find("recvfrom failed.with value 9"), std::string::npos)
-        << "the close made the pending receive fail";
+    EXPECT_TRUE(Traced("recvfrom failed.with value 9")) << "the close failed the pending receive";
 }
 
 TEST_F(IpxRunTest, FailuresEndTheFailingThreadWithExitCodeOne) {
@@ -214,7 +212,7 @@ TEST_F(IpxRunTest, FailuresEndTheFailingThreadWithExitCodeOne) {
     EXPECT_EQ(run.BroadcastExitCode(), 1);
     EXPECT_EQ(run.ListenExitCode(), -1) << "no listener was started";
     EXPECT_TRUE(wire.closed);
-    EXPECT_NE(TraceText().find("setsocopt failed.With value 1"), std::string::npos);
+    EXPECT_TRUE(Traced("setsocopt failed.With value 1"));
 
     wire.failBroadcast = false;
     wire.closed = false;
@@ -224,7 +222,7 @@ TEST_F(IpxRunTest, FailuresEndTheFailingThreadWithExitCodeOne) {
     EXPECT_TRUE(run.End().empty()) << "nothing is listened for after a failed send";
     EXPECT_EQ(run.BroadcastExitCode(), 0);
     EXPECT_EQ(run.ListenExitCode(), 1);
-    EXPECT_NE(TraceText().find("sendto failed..."), std::string::npos);
+    EXPECT_TRUE(Traced("sendto failed..."));
 }
 
 TEST_F(IpxRunTest, TheSystemHasNoIpxSockets) {
@@ -232,9 +230,8 @@ TEST_F(IpxRunTest, TheSystemHasNoIpxSockets) {
     ASSERT_EQ(run.Start(true, false), DiscoveryProtocol::Ipx);
     EXPECT_TRUE(run.End().empty());
     EXPECT_EQ(run.BroadcastExitCode(), 1);
-    char expected[64];
-    std::snprintf(expected, sizeof expected, "socket creation failed.with value .%d", EAFNOSUPPORT);
-    EXPECT_NE(TraceText().find(expected), std::string::npos) << TraceText();
+    EXPECT_TRUE(Traced("socket creation failed.with value ." + std::to_string(EAFNOSUPPORT)))
+        << TraceText();
 
     EXPECT_EQ(run.Start(false, false), DiscoveryProtocol::None) << "nothing to run";
     EXPECT_TRUE(run.End().empty());

@@ -26,22 +26,13 @@
 #include "support/PrivateNetwork.h"
 #include "support/SimulatedDevice.h"
 #include "support/TempRegistry.h"
+#include "support/TestData.h"
 
 QX_TEST_USES_PRIVATE_NETWORK();
 
 using namespace qx;
 
 namespace {
-
-std::string Line(const char* oid, const char* type, const std::string& value) {
-    return std::string(oid) + "|" + type + "|" + value + "\n";
-}
-
-constexpr const char* kSysObjectId = "1.3.6.1.2.1.1.2.0";
-constexpr const char* kHrDescr1 = "1.3.6.1.2.1.25.3.2.1.3.1";
-constexpr const char* kName = "1.3.6.1.4.1.32473.2.3.50.1.2.3.1.2.1";
-constexpr const char* kName1 = "1.3.6.1.4.1.32473.2.3.50.1.2.3.1.2.1.1";
-constexpr const char* kFax = "1.3.6.1.4.1.32473.2.3.50.1.2.4.1.11.1.1";
 
 constexpr const char* kFar = "10.77.2.11";       // behind the router
 constexpr const char* kKorvalen = "127.0.0.31";  // also answers the broadcast run
@@ -73,24 +64,17 @@ class MgtDiscoveryTest : public ::testing::Test {
             s_error = "cannot set up the routed namespace";
             return;
         }
-        auto device = [](const char* address, std::string profile) {
-            s_devices.push_back(std::make_unique<qxtest::SimulatedDevice>(address, profile));
+        // Each device's profile is data/mgt-discovery/<name>.snmprec.
+        auto device = [](const char* address, const char* name) {
+            s_devices.push_back(std::make_unique<qxtest::SimulatedDevice>(
+                address, qxtest::ReadTextFile(qxtest::TestDataPath(
+                             "discovery", std::string("mgt-discovery/") + name + ".snmprec"))));
             return s_devices.back().get();
         };
-        auto* far = device(kFar, Line(kSysObjectId, "6", "1.3.6.1.4.1.32473.2.3.14.2") +
-                                     Line(kName1, "4", "Far Korvalen") +
-                                     Line(kHrDescr1, "4", "a-LUMERA2811") +
-                                     Line(kLocation, "4", "Branch office"));
-        far->SetNetworkNamespace(s_namespace);
-        device(kKorvalen, Line(kSysObjectId, "6", "1.3.6.1.4.1.32473.2.3.14.1") +
-                              Line(kName1, "4", "Near Korvalen") + Line(kHrDescr1, "4", "KV 5070") +
-                              Line(kLocation, "4", "Ground floor"));
-        device(kOther, Line(kSysObjectId, "6", "1.3.6.1.4.1.99999.3") +
-                           Line("1.3.6.1.2.1.1.5.0", "4", "other-printer"));
-        device(kController, Line(kSysObjectId, "6", "1.3.6.1.4.1.311.1.1.3.1.2") +
-                                Line(kName, "4", "Win RK2020") +
-                                Line("1.3.6.1.4.1.32473.2.3.50.1.2.3.1.3.1", "4", "RK-2020") +
-                                Line(kHrDescr1, "4", "RK-2020 PS") + Line(kFax, "2", "4"));
+        device(kFar, "far")->SetNetworkNamespace(s_namespace);
+        device(kKorvalen, "korvalen");
+        device(kOther, "other");
+        device(kController, "controller");
         s_started = true;
         for (auto& d : s_devices)
             s_started = s_started && d->Start(s_error);
@@ -159,7 +143,6 @@ class MgtDiscoveryTest : public ::testing::Test {
     static inline std::vector<std::unique_ptr<qxtest::SimulatedDevice>> s_devices;
     static inline std::string s_namespace, s_error;
     static inline bool s_routed = false, s_started = false;
-    static constexpr const char* kLocation = "1.3.6.1.4.1.32473.2.3.50.1.2.4.1.4.1.1";
 
     std::unique_ptr<qxtest::TempRegistry> registry;
     ComPtr<Imgt> mgt;
@@ -169,10 +152,13 @@ class MgtDiscoveryTest : public ::testing::Test {
     std::vector<int32_t> handles;
 };
 
-std::vector<std::string> Addresses(const CDeviceList& list) {
+// The rows' addresses, or with full, each row as "address name|model|location|icon".
+std::vector<std::string> Addresses(const CDeviceList& list, bool full = false) {
     std::vector<std::string> out;
-    for (const DeviceRow& row : list.Rows())
-        out.push_back(row.address);
+    for (const DeviceRow& r : list.Rows())
+        out.push_back(!full ? r.address
+                            : r.address + " " + r.name + "|" + r.model + "|" + r.location + "|" +
+                                  std::to_string(r.nIcon));
     return out;
 }
 
@@ -185,30 +171,24 @@ TEST_F(MgtDiscoveryTest, NetworkDialogListsRememberedDevicesOnceBesideTheBroadca
     id.BroadCastQuery(kKorvalen);  // the broadcast run found it first
     Discover();
 
-    EXPECT_EQ(Addresses(list), (std::vector<std::string>{kKorvalen, kFar, kController}));
+    // The broadcast's row wins; the far one has its ".1" name after the plain one failed.
+    EXPECT_EQ(Addresses(list, true),
+              (std::vector<std::string>{"127.0.0.31 Near Korvalen|KV 5070|Ground floor|2",
+                                        "10.77.2.11 Far Korvalen|a-LUMERA2811|Branch office|3",
+                                        "127.0.0.33 Win RK2020|RK-2020 PS||3"}));
     EXPECT_EQ(foreignThread, 0);
     ASSERT_EQ(handles.size(), 3u);  // the Korvalen device was reported too
-    DeviceRow row;
-    ASSERT_TRUE(list.Row(0, row));
-    EXPECT_EQ(row.nIcon, 2);  // the broadcast's row wins
-    EXPECT_EQ(row.name, "Near Korvalen");
-    ASSERT_TRUE(list.Row(1, row));
-    EXPECT_EQ(row.name, "Far Korvalen");  // the ".1" name after the plain one failed
-    EXPECT_EQ(row.location, "Branch office");
-    EXPECT_EQ(row.model, "a-LUMERA2811");
-    EXPECT_EQ(row.nIcon, 3);
-    ASSERT_TRUE(list.Row(2, row));
-    EXPECT_EQ(row.name, "Win RK2020");
     EXPECT_EQ(GetDwordSetting(SETTING_DISCOVERY_IS_VIRGIN, 1), 1u);  // no settings key to write
 
     // The handles answer their elements; unknown handles leave the value alone.
-    Variant v;
-    ASSERT_EQ(mgt->getElement(EID_MGT_DEVICE_ADDRESS, handles[1], v.Get()), S_OK);
-    EXPECT_EQ(Utf8FromBstr(v->bstrVal), kFar);
-    ASSERT_EQ(mgt->getElement(EID_MGT_DEVICE_TYPE, handles[1], v.Get()), S_OK);
-    EXPECT_EQ(Utf8FromBstr(v->bstrVal), "a-LUMERA2811");
-    ASSERT_EQ(mgt->getElement(EID_MGT_DEVICE_TYPE, handles[2], v.Get()), S_OK);
-    EXPECT_EQ(Utf8FromBstr(v->bstrVal), "RK-2020");
+    auto text = [this](int32_t element, int32_t handle) {
+        Variant v;
+        EXPECT_EQ(mgt->getElement(element, handle, v.Get()), S_OK) << element;
+        return v->vt == VT_BSTR ? Utf8FromBstr(v->bstrVal) : "not a text";
+    };
+    EXPECT_EQ(text(EID_MGT_DEVICE_ADDRESS, handles[1]), kFar);
+    EXPECT_EQ(text(EID_MGT_DEVICE_TYPE, handles[1]), "a-LUMERA2811");
+    EXPECT_EQ(text(EID_MGT_DEVICE_TYPE, handles[2]), "RK-2020");
     Variant kept(7);
     EXPECT_EQ(mgt->getElement(EID_MGT_DEVICE_ICON, 12345, kept.Get()), E_FAIL);
     EXPECT_EQ(kept->vt, VT_I4);
@@ -246,8 +226,6 @@ TEST_F(MgtDiscoveryTest, LocalDialogFiltersByTypeText) {
              Case{0, 3, {kController}},                    // RK-2020
              Case{2, 3, {}},                               // RK-2020 without fax
              Case{2, 16, {kKorvalen, kFar}},               // MFPs are not asked
-             Case{0, 4, {}},
-             Case{0, 0, {}},
          }) {
         CDeviceList list;
         CLocalDeviceIdentification id(list, c.caller);

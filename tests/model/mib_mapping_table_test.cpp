@@ -80,56 +80,47 @@ class MappingTableTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(MappingTableTest, PlacesColumnsBelowTablesAndScalarsElsewhere) {
+TEST_F(MappingTableTest, PlacesColumnsAndReadsKeywordsWithoutRegardToCase) {
     MIBMappingTable table;
     ASSERT_TRUE(table.Load({DataFile("rules-map.txt")})) << table.LastError();
     ASSERT_EQ(table.Count(), 11u);
+    auto entry = [&](int32_t id) { return *table.GetEntryById(id); };
 
     struct Expect {
         int32_t id;
         const char* oid;
         bool columnar;
+        int32_t syntax, access, kind;
     };
+    const int32_t NONE = MIB_SYNTAX_NONE, INT = MIB_SYNTAX_INTEGER, STR = MIB_SYNTAX_STRING,
+                  RO = MIB_ACCESS_READ_ONLY, NA = MIB_ACCESS_NOT_ACCESSIBLE;
     for (const Expect& e : {
-             Expect{10, "1.3.6.1.2.1.1.5.0", false},  // read-only, no table above: the instance
-             Expect{11, "1.3.6.1.2.1.1", true},       // a table line finds itself
-             Expect{12, "1.3.6.1.2.1.1.5", true},     // the same line below the table
-             Expect{13, "1.3.6.1.2.1.1.1", true},     // a row line is a column too
-             Expect{14, "1.3.6.1.2.1.1.6", true},     // the row line did not end the table
-             Expect{15, "1.3.6.1.2.1.2.1.0", false},  // outside the table's OID, read-create
-             Expect{16, "1.3.6.1.2.1.2.2", false},    // outside and not accessible: unchanged
-             Expect{17, "1.3.6.1.4.1", false},        // root-OID
-             Expect{18, "1.3.6.1.2.1.1.7.0", false},  // the root-OID line came first
-             Expect{19, "1.3.6.1.4.1.9", false},      // access keyword unknown: not accessible
-             Expect{20, "0", false},                  // no OID, read-only: just the instance arc
+             // read-only, no table above: the instance
+             Expect{10, "1.3.6.1.2.1.1.5.0", false, STR, RO, MIB_KIND_STATIC},
+             // a table line finds itself; empty syntax
+             Expect{11, "1.3.6.1.2.1.1", true, NONE, NA, MIB_KIND_TABLE},
+             Expect{12, "1.3.6.1.2.1.1.5", true, STR, RO, MIB_KIND_STATIC},  // below the table
+             Expect{13, "1.3.6.1.2.1.1.1", true, NONE, NA, MIB_KIND_ROW},    // a row is a column
+             // the row line did not end the table; INTEGER in capitals
+             Expect{14, "1.3.6.1.2.1.1.6", true, INT, MIB_ACCESS_READ_WRITE, MIB_KIND_DYNAMIC},
+             // outside the table's OID, read-create; Integer32
+             Expect{15, "1.3.6.1.2.1.2.1.0", false, INT, MIB_ACCESS_READ_CREATE, MIB_KIND_FIXED},
+             // outside and not accessible: unchanged
+             Expect{16, "1.3.6.1.2.1.2.2", false, MIB_SYNTAX_GAUGE32, NA, MIB_KIND_STATIC},
+             Expect{17, "1.3.6.1.4.1", false, NONE, NA, MIB_KIND_ROOT_OID},  // ROOT-oid
+             // the root-OID line came first; Counter, Static
+             Expect{18, "1.3.6.1.2.1.1.7.0", false, MIB_SYNTAX_COUNTER32, RO, MIB_KIND_STATIC},
+             // unknown syntax, access and kind
+             Expect{19, "1.3.6.1.4.1.9", false, NONE, NA, MIB_KIND_ROW},
+             Expect{20, "0", false, STR, RO, MIB_KIND_STATIC},  // no OID: just the instance arc
          }) {
-        const MIBMappingEntry* entry = table.GetEntryById(e.id);
-        ASSERT_NE(entry, nullptr) << e.id;
-        EXPECT_EQ(entry->GetOidText(), e.oid) << e.id;
-        EXPECT_EQ(entry->bColumnar, e.columnar) << e.id;
+        ASSERT_NE(table.GetEntryById(e.id), nullptr) << e.id;
+        EXPECT_EQ(entry(e.id).GetOidText(), e.oid) << e.id;
+        EXPECT_EQ(entry(e.id).bColumnar, e.columnar) << e.id;
+        EXPECT_EQ(entry(e.id).nSyntax, e.syntax) << e.id;
+        EXPECT_EQ(entry(e.id).nAccess, e.access) << e.id;
+        EXPECT_EQ(entry(e.id).nKind, e.kind) << e.id;
     }
-}
-
-TEST_F(MappingTableTest, ReadsKeywordsWithoutRegardToCaseAndFallsBackForUnknownOnes) {
-    MIBMappingTable table;
-    ASSERT_TRUE(table.Load({DataFile("rules-map.txt")}));
-    auto entry = [&](int32_t id) { return *table.GetEntryById(id); };
-
-    EXPECT_EQ(entry(14).nSyntax, MIB_SYNTAX_INTEGER) << "INTEGER in capitals";
-    EXPECT_EQ(entry(15).nSyntax, MIB_SYNTAX_INTEGER) << "Integer32";
-    EXPECT_EQ(entry(16).nSyntax, MIB_SYNTAX_GAUGE32);
-    EXPECT_EQ(entry(18).nSyntax, MIB_SYNTAX_COUNTER32);
-    EXPECT_EQ(entry(11).nSyntax, MIB_SYNTAX_NONE) << "empty syntax";
-    EXPECT_EQ(entry(19).nSyntax, MIB_SYNTAX_NONE) << "unknown syntax";
-    EXPECT_EQ(entry(10).nAccess, MIB_ACCESS_READ_ONLY);
-    EXPECT_EQ(entry(14).nAccess, MIB_ACCESS_READ_WRITE);
-    EXPECT_EQ(entry(15).nAccess, MIB_ACCESS_READ_CREATE);
-    EXPECT_EQ(entry(19).nAccess, MIB_ACCESS_NOT_ACCESSIBLE) << "unknown access";
-    EXPECT_EQ(entry(14).nKind, MIB_KIND_DYNAMIC);
-    EXPECT_EQ(entry(15).nKind, MIB_KIND_FIXED);
-    EXPECT_EQ(entry(17).nKind, MIB_KIND_ROOT_OID) << "ROOT-oid";
-    EXPECT_EQ(entry(18).nKind, MIB_KIND_STATIC) << "Static";
-    EXPECT_EQ(entry(19).nKind, MIB_KIND_ROW) << "unknown kind";
 
     // The fields that are only carried.
     const MIBMappingEntry& dashes = entry(19);
@@ -184,11 +175,9 @@ TEST_F(MappingTableTest, ArcsFollowTheDecimalPrefixRule) {
 
 TEST_F(MappingTableTest, LookupsReturnTheFirstEntryInFileOrder) {
     std::string first =
-        Write("first.txt", Line({"EID_A", "5", "1.1", "", "", "", "", "", "not-accessible"}) +
-                               Line({"EID_B", "5", "1.2", "", "", "", "", "", "not-accessible"}));
+        Write("first.txt", Line({"EID_A", "5", "1.1"}) + Line({"EID_B", "5", "1.2"}));
     std::string second =
-        Write("second.txt", Line({"EID_C", "5", "1.3", "", "", "", "", "", "not-accessible"}) +
-                                Line({"EID_D", "6", "1.4", "", "", "", "", "", "not-accessible"}));
+        Write("second.txt", Line({"EID_C", "5", "1.3"}) + Line({"EID_D", "6", "1.4"}));
     MIBMappingTable table;
     ASSERT_TRUE(table.Load({first, second}));
     EXPECT_EQ(table.GetEntryById(5)->strName, "EID_A");
@@ -202,15 +191,14 @@ TEST_F(MappingTableTest, CutsLongLinesAndReadsOn) {
     std::string longLine = longName + "\t42\t1.3.6.1.4.1.32473.2.3.50.1\t\tdescription";
     longLine += std::string(300 - longLine.size(), 'd');
     ASSERT_EQ(longLine.size(), 300u);
-    std::string exact = Line({"EID_EXACT", "41", "1.2"});
-    exact.pop_back();
-    exact += std::string(255 - exact.size(), 'x');  // 255 characters: read whole
-    std::string line256 = Line({"EID_256", "45", "1.5"});
-    line256.pop_back();
-    line256 += std::string(256 - line256.size(), 'y');
-    std::string huge = Line({"EID_HUGE", "46", "1.6"});
-    huge.pop_back();
-    huge += std::string(10000 - huge.size(), 'z');
+    auto padded = [](std::vector<std::string> fields, size_t size, char fill) {
+        std::string line = Line(std::move(fields));
+        line.pop_back();
+        return line + std::string(size - line.size(), fill);
+    };
+    std::string exact = padded({"EID_EXACT", "41", "1.2"}, 255, 'x');  // read whole
+    std::string line256 = padded({"EID_256", "45", "1.5"}, 256, 'y');
+    std::string huge = padded({"EID_HUGE", "46", "1.6"}, 10000, 'z');
     std::string path = Write("long.txt", exact + "\r\n" + Line({"EID_CRLF", "40", "1.1"}) +
                                              longLine + "\n" + line256 + "\n" + huge + "\n" +
                                              Line({"EID_AFTER", "43", "1.3"}) + huge);
@@ -318,13 +306,10 @@ TEST_F(MappingTableTest, ReportsBadLinesAndMissingFilesAsEvents) {
 }
 
 TEST_F(MappingTableTest, NeverReadsOutsideALine) {
-    // Empty lines, lone TABs, a zero byte, fields full of TABs, no final line feed.
-    std::string nasty = std::string("\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\n") +
-                        "EID_Z\t3\t1.2\0\t9\n" + std::string(1000, '\t') + "\n";
-    std::string path = Write("nasty.txt", std::string(nasty.data(), nasty.size()));
-    MIBMappingTable table;
-    EXPECT_FALSE(table.Load({path})) << "a line without element id";
-    EXPECT_FALSE(table.Load({Write("empty-line.txt", "\n")}));
+    // An empty line, lone TABs, a line of TABs longer than a line: no element id.
+    for (const std::string& bad :
+         {std::string("\n"), std::string(20, '\t') + "\n", std::string(1000, '\t') + "\n"})
+        EXPECT_FALSE(MIBMappingTable().Load({Write("bad.txt", bad)})) << bad.size();
     MIBMappingTable zero;
     EXPECT_TRUE(
         zero.Load({Write("zero.txt", std::string("EID_Z\t3\t1.2\0\t9\n", 15) + "EID_Y\t5\t1.3")}));
@@ -341,42 +326,39 @@ TEST(InstalledMappingFiles, MapEveryElementIdToItsOid) {
     MIBMappingTable table;
     ASSERT_TRUE(table.Load(MapFilePaths())) << table.LastError();
     const std::string q = "1.3.6.1.4.1.32473.2.3.50.1.";
-    const std::map<int32_t, std::string> columns = {
-        {EID_HRDEVICEDESCR, "1.3.6.1.2.1.25.3.2.1.3"},
-        {EID_HRPRINTERSTATUS, "1.3.6.1.2.1.25.3.5.1.1"},
-        {EID_HRPRINTERDETECTEDERRORSTATE, "1.3.6.1.2.1.25.3.5.1.2"},
-        {EID_PRTOUTPUTNAME, "1.3.6.1.2.1.43.9.2.1.7"},
-        {EID_PRTALERTCODE, "1.3.6.1.2.1.43.18.1.1.7"},
-        {EID_PRTALERTDESCRIPTION, "1.3.6.1.2.1.43.18.1.1.8"},
-        {EID_ODRAGENERALQXNAME, q + "2.3.1.2"},
-        {EID_ODRAGENERALQXMODEL, q + "2.3.1.3"},
-        {EID_ODRAGENERALDPLOCATION, q + "2.4.1.4"},
-        {EID_ODRAGENERALQXPEDESTALSETUP, q + "2.4.1.5"},
-        {EID_ODRAGENERALDPFINISHERPRESENT, q + "2.4.1.7"},
-        {EID_ODRAADUSTATE, q + "2.4.1.8"},
-        {EID_ODRAGENERALDPFAXENABLED, q + "2.4.1.11"},
-        {EID_ODRAGENERALNETCARDMACADDRESS, q + "2.5.1.2"},
-        {EID_ODRAINPUTMEDIAPAPERSIZE, q + "3.1.1.2"},
-        {EID_ODRAINPUTMEDIATYPE, q + "3.1.1.3"},
-        {EID_ODRAINPUTLOCATION, q + "3.1.1.5"},
-        {EID_ODRAINPUTPERCENTFULL, q + "3.1.1.6"},
-        {EID_ODRATANDEMSTATE, q + "2.6.1.2"},
-        {EID_ODRAALERTCODE, q + "4.1.1.2"},
-        {EID_ODRAFINISHERHOLEPUNCHTYPE, q + "5.1.1.3"},
-        {EID_ODRAFINISHERINSERTER, q + "5.1.1.4"},
+    // Each column's OID, and whether it is text (else an integer).
+    const std::map<int32_t, std::pair<std::string, bool>> columns = {
+        {EID_HRDEVICEDESCR, {"1.3.6.1.2.1.25.3.2.1.3", true}},
+        {EID_HRPRINTERSTATUS, {"1.3.6.1.2.1.25.3.5.1.1", false}},
+        {EID_HRPRINTERDETECTEDERRORSTATE, {"1.3.6.1.2.1.25.3.5.1.2", true}},
+        {EID_PRTOUTPUTNAME, {"1.3.6.1.2.1.43.9.2.1.7", true}},
+        {EID_PRTALERTCODE, {"1.3.6.1.2.1.43.18.1.1.7", false}},
+        {EID_PRTALERTDESCRIPTION, {"1.3.6.1.2.1.43.18.1.1.8", true}},
+        {EID_ODRAGENERALQXNAME, {q + "2.3.1.2", true}},
+        {EID_ODRAGENERALQXMODEL, {q + "2.3.1.3", true}},
+        {EID_ODRAGENERALDPLOCATION, {q + "2.4.1.4", true}},
+        {EID_ODRAGENERALQXPEDESTALSETUP, {q + "2.4.1.5", false}},
+        {EID_ODRAGENERALDPFINISHERPRESENT, {q + "2.4.1.7", false}},
+        {EID_ODRAADUSTATE, {q + "2.4.1.8", false}},
+        {EID_ODRAGENERALDPFAXENABLED, {q + "2.4.1.11", false}},
+        {EID_ODRAGENERALNETCARDMACADDRESS, {q + "2.5.1.2", true}},
+        {EID_ODRAINPUTMEDIAPAPERSIZE, {q + "3.1.1.2", false}},
+        {EID_ODRAINPUTMEDIATYPE, {q + "3.1.1.3", false}},
+        {EID_ODRAINPUTLOCATION, {q + "3.1.1.5", false}},
+        {EID_ODRAINPUTPERCENTFULL, {q + "3.1.1.6", false}},
+        {EID_ODRATANDEMSTATE, {q + "2.6.1.2", false}},
+        {EID_ODRAALERTCODE, {q + "4.1.1.2", false}},
+        {EID_ODRAFINISHERHOLEPUNCHTYPE, {q + "5.1.1.3", false}},
+        {EID_ODRAFINISHERINSERTER, {q + "5.1.1.4", false}},
     };
-    for (const auto& [id, oid] : columns) {
+    for (const auto& [id, column] : columns) {
         const MIBMappingEntry* e = table.GetEntryById(id);
         ASSERT_NE(e, nullptr) << id;
-        EXPECT_EQ(e->GetOidText(), oid) << e->strName;
+        EXPECT_EQ(e->GetOidText(), column.first) << e->strName;
         EXPECT_TRUE(e->bColumnar) << e->strName;
         EXPECT_EQ(e->nAccess, MIB_ACCESS_READ_ONLY) << e->strName;
         EXPECT_EQ(e->strName.rfind("EID_", 0), 0u);
-        bool text = id == EID_HRDEVICEDESCR || id == EID_HRPRINTERDETECTEDERRORSTATE ||
-                    id == EID_PRTOUTPUTNAME || id == EID_PRTALERTDESCRIPTION ||
-                    id == EID_ODRAGENERALQXNAME || id == EID_ODRAGENERALQXMODEL ||
-                    id == EID_ODRAGENERALDPLOCATION || id == EID_ODRAGENERALNETCARDMACADDRESS;
-        EXPECT_EQ(e->nSyntax, text ? MIB_SYNTAX_STRING : MIB_SYNTAX_INTEGER) << e->strName;
+        EXPECT_EQ(e->nSyntax, column.second ? MIB_SYNTAX_STRING : MIB_SYNTAX_INTEGER) << e->strName;
     }
     const MIBMappingEntry* address = table.GetEntryById(EID_DEVICEADDRESS);
     ASSERT_NE(address, nullptr);

@@ -8,16 +8,20 @@
 
 #include <QDBusMessage>
 #include <QDBusObjectPath>
+#include <QDBusPendingCall>
 #include <QDBusVariant>
 #include <QDBusVirtualObject>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QSemaphore>
 #include <QThread>
+#include <QTimer>
 
 #include <atomic>
 
 #include "platform/bus/BusErrors.h"
 #include "platform/bus/LocalServerHost.h"
+#include "platform/bus/ModalDepth.h"
 #include "platform/bus/RemoteObject.h"
 #include "platform/bus/WireVariant.h"
 #include "platform/com/ComPtr.h"
@@ -209,6 +213,7 @@ class HostThread : public QThread {
     explicit HostThread(QString address, bool revoked = false)
         : m_address(std::move(address)), m_revoked(revoked) {}
     QString uniqueName;
+    std::atomic<bus::LocalServerHost*> host{nullptr};
     void run() override {
         {
             QDBusConnection c = QDBusConnection::connectToBus(m_address, ConnectionName());
@@ -226,8 +231,10 @@ class HostThread : public QThread {
             Echo echo;
             c.registerVirtualObject(QStringLiteral("/echo"), &echo);
             uniqueName = ok ? c.baseService() : QString();
+            this->host = &host;
             m_ready.release();
             exec();
+            this->host = nullptr;
             c.unregisterObject(QStringLiteral("/echo"));
         }
         QDBusConnection::disconnectFromBus(ConnectionName());
@@ -581,4 +588,59 @@ TEST(BusErrors, ActivationAndCallsMapBusErrorsToResults) {
         bus::HResultFromBusError("org.freedesktop.DBus.Error.UnknownObject", BusOperation::Call),
         RPC_E_DISCONNECTED);
     EXPECT_EQ(bus::HResultFromBusError("com.example.Whatever", BusOperation::Call), E_FAIL);
+}
+
+TEST_F(BusHost, CallsWaitWhileAModalDialogRunsAndComeInOrderAfter) {
+    const QString path = CreateRaw(m_client);
+    ASSERT_FALSE(path.isEmpty());
+    bus::LocalServerHost* host = s_host->host;
+    ASSERT_NE(host, nullptr);
+
+    // The host's thread runs a "dialog": a nested event loop inside a modal
+    // scope, which would otherwise hand the calls to the object.
+    std::atomic<bool> inDialog{false}, dialogOver{false};
+    std::atomic<size_t> heldDuring{0};
+    QSemaphore closeDialog;
+    QMetaObject::invokeMethod(host, [&, host] {
+        bus::ModalScope scope;
+        inDialog = true;
+        QEventLoop loop;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (closeDialog.tryAcquire()) {
+                heldDuring = host->HeldBackCount();
+                loop.quit();
+            }
+        });
+        poll.start(5);
+        loop.exec();
+        dialogOver = true;
+    });
+    ASSERT_TRUE(WaitFor([&] { return inDialog.load(); }, 10000));
+
+    auto send = [&](const QString& text, int n) {
+        QDBusMessage m = QDBusMessage::createMethodCall(s_host->uniqueName, path,
+                                                        "com.quorvia.QxTest.IThing", "Join");
+        m << text << n;
+        return m_client.asyncCall(m, 10000);
+    };
+    QDBusPendingCall first = send("a", 1);
+    QDBusPendingCall second = send("b", 2);
+    QThread::msleep(300);  // time enough for the nested loop to have run them
+    EXPECT_FALSE(first.isFinished()) << "a call ran inside the dialog";
+    closeDialog.release();
+    first.waitForFinished();
+    second.waitForFinished();
+    EXPECT_TRUE(dialogOver.load());
+    EXPECT_EQ(heldDuring.load(), 2u);
+    EXPECT_EQ(host->HeldBackCount(), 0u);
+    ASSERT_FALSE(first.isError()) << first.error().message().toStdString();
+    ASSERT_FALSE(second.isError()) << second.error().message().toStdString();
+    auto joined = [](const QDBusPendingCall& call) {
+        bus::WireVariant v = qdbus_cast<bus::WireVariant>(call.reply().arguments().value(1));
+        return v.value->vt == VT_BSTR ? Utf8FromBstr(v.value->bstrVal) : std::string("?");
+    };
+    EXPECT_EQ(joined(first), "a1");
+    EXPECT_EQ(joined(second), "b2");
+    Raw(path, kEndpoint.objectInterface, "Release", {});
 }

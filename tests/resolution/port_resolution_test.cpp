@@ -15,6 +15,11 @@
 #include <string>
 #include <vector>
 
+#include <QApplication>
+#include <QTimer>
+
+#include "discovery/dialogs/DeviceListView.h"
+#include "discovery/dialogs/DiscoveryLocal.h"
 #include "platform/com/Bstr.h"
 #include "platform/com/Variant.h"
 #include "platform/gui/MessageBox.h"
@@ -552,4 +557,42 @@ TEST_F(Request, DISABLED_NamedCancelEventIsResetWhereItIsFound) {
     Variant address;
     EXPECT_EQ(GetLocalPrinterAddress(nullptr, address.Get(), &closed, 1, port.Get(), nullptr, 0x40),
               S_OK);
+}
+
+// The real local discovery dialog: opened idle for the family's caller number
+// with the resolution's device filter; the row the user picks is the address.
+TEST_F(Request, DISABLED_LocalDiscoveryDialogPicksTheAddress) {
+    struct Seen {
+        int nCaller = -1, filter = -1;
+    } seen;
+    auto pickInDialog = [&seen](const char* address) {
+        QTimer::singleShot(0, [&seen, address] {
+            auto* dlg = qobject_cast<CDiscoveryLocal*>(QApplication::activeModalWidget());
+            ASSERT_NE(dlg, nullptr);
+            seen = {dlg->Caller(), dlg->LocalIdentification().DeviceFilterValue()};
+            if (address == nullptr) {
+                dlg->reject();
+                return;
+            }
+            dlg->FoundList()->AddRow(DeviceRow{"Picked", address, "Hall", "KV"});
+            dlg->FoundList()->topLevelItem(0)->setSelected(true);
+            dlg->accept();
+            if (dlg->isVisible())
+                dlg->reject();  // never hang the test on a dialog that stayed open
+        });
+    };
+    SetMessageBoxResponder([](const MessageBoxRequest&) { return MessageResult::Yes; });
+
+    pickInDialog(nullptr);
+    EXPECT_EQ(Call("\\\\ghost\\queue", 3).hr, E_FAIL);
+    EXPECT_EQ(seen.nCaller, 0);
+    EXPECT_EQ(seen.filter, kResolutionDeviceFilter);
+    EXPECT_EQ(Stored("\\\\ghost\\queue", 3), "(none)");
+
+    pickInDialog("10.0.0.9");
+    Outcome picked = Call("\\\\ghost\\queue", 2);
+    EXPECT_EQ(seen.nCaller, 2);
+    EXPECT_EQ(picked.hr, S_OK);
+    EXPECT_EQ(picked.address, "10.0.0.9");
+    EXPECT_EQ(Stored("\\\\ghost\\queue", 2), "10.0.0.9");
 }

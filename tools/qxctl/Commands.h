@@ -26,6 +26,7 @@ int RunCall(const Args& args);
 int RunDiscover(const Args& args);
 int RunSubmit(const Args& args);
 int RunAddress(const Args& args);
+int RunDialog(const Args& args);
 int RunPrinterConfig(const Args& args);
 // The forms of the device command.
 int RunDeviceSnapshot(Args args);

@@ -48,6 +48,13 @@ static const Command kCommands[] = {
      "asks the server for a printer's device address (GetPrinterAddress); prints the result "
      "and the address; exit 0 for S_OK",
      RunAddress},
+    {"dialog",
+     "dialog local --caller N [--family F] [--screenshot DIR]\n"
+     "dialog network --family F [--mode M] [--screenshot DIR]",
+     "opens a discovery dialog as an automation method would and prints the result when it "
+     "closes (the chosen address and name, or \"cancelled\"); --screenshot saves pictures of "
+     "it idle, discovering and with the devices found, and closes it",
+     RunDialog},
     {"printer-config", "printer-config PRINTER [--instance 0|1] [--family CODE] [--json]",
      "what a printer driver asks over the bus: InitPrinter for the printer (family code 3 "
      "unless given), then every getter, one line each: name, HRESULT, value as the driver "
