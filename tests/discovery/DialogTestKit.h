@@ -1,10 +1,15 @@
 #pragma once
-// What the discovery dialog tests share: message boxes answered and kept,
-// waiting on the event loop, and a picture of the user's registry to see
-// what a step wrote.
+// What the dialog tests share: message boxes answered and kept, clicks as
+// the user makes them, waiting on the event loop, the program directory
+// pointed elsewhere, the language library's texts, and a picture of the
+// user's registry to see what a step wrote.
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QElapsedTimer>
+#include <QRadioButton>
+#include <QTest>
 
 #include <algorithm>
 #include <functional>
@@ -13,10 +18,13 @@
 #include <vector>
 
 #include "platform/gui/MessageBox.h"
+#include "platform/lang/LanguageLibrary.h"
 #include "platform/registry/RegistryKey.h"
+#include "platform/system/ProgramPath.h"
 
 namespace qxtest {
 
+// Answers the message boxes shown while it lives and keeps them.
 class AnsweredBoxes {
   public:
     explicit AnsweredBoxes(qx::MessageResult answer = qx::MessageResult::Ok) : m_answer(answer) {
@@ -29,6 +37,7 @@ class AnsweredBoxes {
     AnsweredBoxes(const AnsweredBoxes&) = delete;
     AnsweredBoxes& operator=(const AnsweredBoxes&) = delete;
     void Answer(qx::MessageResult answer) { m_answer = answer; }
+    // The boxes since the last call.
     std::vector<qx::MessageBoxRequest> Take() {
         std::vector<qx::MessageBoxRequest> taken;
         taken.swap(shown);
@@ -40,6 +49,33 @@ class AnsweredBoxes {
     qx::MessageResult m_answer;
     qx::MessageBoxResponder m_previous;
 };
+
+using MessageBoxes = AnsweredBoxes;
+
+// Points the program directory at a folder of the test's own while it lives.
+class ProgramDirectory {
+  public:
+    explicit ProgramDirectory(const std::string& dir) { qx::SetProgramDirectoryForTesting(dir); }
+    ~ProgramDirectory() { qx::SetProgramDirectoryForTesting(""); }
+    ProgramDirectory(const ProgramDirectory&) = delete;
+    ProgramDirectory& operator=(const ProgramDirectory&) = delete;
+};
+
+// A text of the language library installed beside the tests.
+inline std::string LibraryText(uint32_t id) {
+    const auto library = qx::LanguageLibrary::Load();
+    return library ? library->String(id) : std::string("<no language library>");
+}
+
+// A check box or radio button stretched by its layout takes clicks only on
+// its mark and text: click the mark.
+inline void Click(QAbstractButton* button) {
+    const bool bMark = qobject_cast<QCheckBox*>(button) != nullptr ||
+                       qobject_cast<QRadioButton*>(button) != nullptr;
+    QTest::mouseClick(button, Qt::LeftButton, {},
+                      bMark ? QPoint(8, button->height() / 2) : button->rect().center());
+    QApplication::processEvents();
+}
 
 inline bool Spin(const std::function<bool()>& done, int timeoutMs) {
     QElapsedTimer t;

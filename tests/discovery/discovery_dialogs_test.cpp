@@ -44,10 +44,7 @@ using qxtest::Spin;
 
 namespace {
 
-std::string Text(uint32_t id) {
-    auto language = LanguageLibrary::Load();
-    return language ? language->String(id) : "<no language library>";
-}
+constexpr auto Text = qxtest::LibraryText;
 
 DiscoveryDialogOptions Quiet() {
     DiscoveryDialogOptions options;
@@ -393,15 +390,14 @@ TEST_F(DiscoveryDialogs, HelpOpensThePageOfTheDialogOrSaysItIsMissing) {
 
 TEST_F(DiscoveryDialogs, WithoutTheLanguageLibraryTheDialogsDoNotFinishOpening) {
     qxtest::TempDir empty;
-    SetProgramDirectoryForTesting(empty.Path());
     AnsweredBoxes boxes;
     {
+        qxtest::ProgramDirectory programDir(empty.Path());
         CDiscoveryLocal local(0, nullptr, Quiet());
         EXPECT_FALSE(local.Initialised());
         CDseDiscoveryDlg network(1, 17, nullptr, Quiet());
         EXPECT_FALSE(network.Initialised());
     }
-    SetProgramDirectoryForTesting("");
     auto shown = boxes.Take();
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0].text, "Could not Load Language Library");

@@ -7,7 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "DialogTestSupport.h"
+#include "DialogTestKit.h"
 #include "discovery/dialogs/ManualDevice.h"
 #include "discovery/dialogs/ManualSelection.h"
 #include "support/TempRegistry.h"

@@ -12,7 +12,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "DialogTestSupport.h"
+#include "DialogTestKit.h"
 #include "discovery/NetwareClient.h"
 #include "discovery/dialogs/DiscoverySettings.h"
 #include "discovery/dialogs/DseDiscoveryCfgDlg.h"
@@ -270,24 +270,18 @@ TEST(LocalDiscoveryCfgDlg, RangeControlsFollowTheProtocolAndTheRadioButtons) {
 
 TEST(LocalDiscoveryCfgDlg, TwainAndBrdCallersNeverGetIpx) {
     MessageBoxes boxes;
-    for (int nCaller : {1, 9, 14}) {
+    for (int nCaller : {1, 9, 14, 10}) {
+        const bool bIpx = nCaller == 10;
         LocalDiscoverySettings in = LocalSettings(nCaller);
         in.bIpxAvailable = true;
         in.bIpxEnabled = true;
         CLocalDiscoveryCfgDlg dialog(in);
         dialog.show();
-        EXPECT_FALSE(dialog.IpxCheck()->isEnabled()) << nCaller;
-        EXPECT_FALSE(dialog.IpxCheck()->isChecked()) << nCaller;
+        EXPECT_EQ(dialog.IpxCheck()->isEnabled(), bIpx) << nCaller;
+        EXPECT_EQ(dialog.IpxCheck()->isChecked(), bIpx) << nCaller;
         Click(dialog.OkButton());
-        EXPECT_FALSE(dialog.Settings().bIpxEnabled) << nCaller;
+        EXPECT_EQ(dialog.Settings().bIpxEnabled, bIpx) << nCaller;
     }
-    LocalDiscoverySettings in = LocalSettings(10);
-    in.bIpxAvailable = true;
-    in.bIpxEnabled = true;
-    CLocalDiscoveryCfgDlg dialog(in);
-    dialog.show();
-    EXPECT_TRUE(dialog.IpxCheck()->isEnabled());
-    EXPECT_TRUE(dialog.IpxCheck()->isChecked());
 }
 
 TEST(LocalDiscoveryCfgDlg, RefusesNoProtocolAndNoDeviceKind) {
@@ -410,15 +404,11 @@ TEST(LocalDiscoveryCfgDlg, KindListCollapsedAndExpandedByCaller) {
 
 TEST(LocalDiscoveryCfgDlg, InstallersGetNoHelp) {
     MessageBoxes boxes;
-    for (int nCaller : {4, 5, 12, 21}) {
+    for (int nCaller : {4, 5, 12, 21, 0, 3, 11}) {
         CLocalDiscoveryCfgDlg dialog(LocalSettings(nCaller));
         dialog.show();
-        EXPECT_FALSE(dialog.HelpButton()->isVisible()) << nCaller;
-    }
-    for (int nCaller : {0, 3, 11}) {
-        CLocalDiscoveryCfgDlg dialog(LocalSettings(nCaller));
-        dialog.show();
-        EXPECT_TRUE(dialog.HelpButton()->isVisible()) << nCaller;
+        const bool bInstaller = nCaller == 4 || nCaller == 5 || nCaller == 12 || nCaller == 21;
+        EXPECT_NE(dialog.HelpButton()->isVisible(), bInstaller) << nCaller;
     }
 }
 
