@@ -65,6 +65,26 @@ std::string QuoteForServiceExec(const std::string& path) {
     return out;
 }
 
+namespace {
+
+// Whether the file is a regular file that holds exactly this text. Anything
+// else (no file, a folder in its place, a read error) is rewritten, so that
+// its failure is reported as before.
+bool SameContent(const std::string& file, const std::string& content) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec) ||
+        std::filesystem::file_size(file, ec) != content.size() || ec)
+        return false;
+    try {
+        std::ifstream in(file, std::ios::binary);
+        return in && std::string(std::istreambuf_iterator<char>(in), {}) == content;
+    } catch (const std::ios_base::failure&) {
+        return false;
+    }
+}
+
+}  // namespace
+
 bool WriteBusServiceFile(const std::string& programPath) {
     std::string file = BusServiceFilePath();
     if (file.empty() || programPath.empty())
@@ -76,11 +96,8 @@ bool WriteBusServiceFile(const std::string& programPath) {
         "\nExec=" + QuoteForServiceExec(programPath) + " -Embedding\n";
     // Every start registers the server: a file that already says the same is
     // left alone, since each change makes the bus read its service files again.
-    {
-        std::ifstream in(file, std::ios::binary);
-        if (in && std::string(std::istreambuf_iterator<char>(in), {}) == content)
-            return true;
-    }
+    if (SameContent(file, content))
+        return true;
     std::error_code ec;
     std::filesystem::create_directories(BusServiceDirectory(), ec);
     std::string temp = file + ".tmp." + std::to_string(getpid());
