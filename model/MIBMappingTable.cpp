@@ -171,10 +171,12 @@ bool MIBMappingTable::LoadFile(const char* path) {
         // drops the CR.
         if (dropped == 0 && length > 0 && line[length - 1] == '\r')
             line[--length] = 0;
-        if (dropped > 0)
+        if (dropped > 0) {
+            ++m_nCutLines;
             Trace(kTracePrefix,
                   "Mapping file %s: line %d is longer than %zu characters; %zu more cut off", path,
                   lineNumber, kMaxLine, dropped);
+        }
 
         if (!IsComment(line)) {
             if (!AddLine(line)) {

@@ -72,6 +72,9 @@ class MIBMappingTable {
     // What made the last load fail ("" after a good load), for tools and traces.
     const std::string& LastError() const { return m_lastError; }
 
+    // Lines that were longer than a line may be and were cut, over all loads.
+    int CutLines() const { return m_nCutLines; }
+
   private:
     bool LoadFile(const char* path);
     bool AddLine(const char* line);
@@ -81,6 +84,7 @@ class MIBMappingTable {
     std::vector<std::unique_ptr<MIBMappingEntry>> m_entries;
     CEventLogWriter* m_pEventReporter;
     std::string m_lastError;
+    int m_nCutLines = 0;
 };
 
 }  // namespace qx

@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "SharedMappingTable.h"
 #include "SlotOrderRun.h"
 #include "SnmpReader.h"
 #include "SnmpRequest.h"
@@ -219,12 +220,10 @@ std::string OctetText(const SnmpVarBind& reply) {
 }  // namespace
 
 CMgtComponent::CMgtComponent() {
-    auto table = std::make_unique<MIBMappingTable>();
-    if (table->Load(MapFilePaths()))
-        m_pMibTable = std::move(table);
-    else
-        Trace(kTracePrefix, "Management component: mapping files not loaded: %s",
-              table->LastError().c_str());
+    std::string error;
+    m_pMibTable = LoadSharedMappingTable(MapFilePaths(), &error);
+    if (!m_pMibTable)
+        Trace(kTracePrefix, "Management component: mapping files not loaded: %s", error.c_str());
 }
 
 CMgtComponent::~CMgtComponent() {

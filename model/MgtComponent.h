@@ -111,7 +111,7 @@ class CMgtComponent : public Imgt {
     HRESULT GetFoundElement(int32_t elementId, int32_t handle, VARIANT* value);
 
     std::atomic<ULONG> m_nRefs{1};
-    std::unique_ptr<MIBMappingTable> m_pMibTable;  // null when the files did not load
+    std::shared_ptr<const MIBMappingTable> m_pMibTable;  // null when the files did not load
     std::mutex m_lock;
     std::map<int32_t, std::string> m_devices;  // handle -> address
     int32_t m_nHandle = -1;

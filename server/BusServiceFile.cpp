@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "automation/TypeLibrary.h"
 
@@ -64,20 +65,45 @@ std::string QuoteForServiceExec(const std::string& path) {
     return out;
 }
 
+namespace {
+
+// Whether the file is a regular file that holds exactly this text. Anything
+// else (no file, a folder in its place, a read error) is rewritten, so that
+// its failure is reported as before.
+bool SameContent(const std::string& file, const std::string& content) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec) ||
+        std::filesystem::file_size(file, ec) != content.size() || ec)
+        return false;
+    try {
+        std::ifstream in(file, std::ios::binary);
+        return in && std::string(std::istreambuf_iterator<char>(in), {}) == content;
+    } catch (const std::ios_base::failure&) {
+        return false;
+    }
+}
+
+}  // namespace
+
 bool WriteBusServiceFile(const std::string& programPath) {
     std::string file = BusServiceFilePath();
     if (file.empty() || programPath.empty())
         return false;
+    // The bus passes -Embedding, as the object runtime does when it launches
+    // a local server.
+    const std::string content =
+        "[D-BUS Service]\nName=" + KORVALENMISvrEndpoint().service.toStdString() +
+        "\nExec=" + QuoteForServiceExec(programPath) + " -Embedding\n";
+    // Every start registers the server: a file that already says the same is
+    // left alone, since each change makes the bus read its service files again.
+    if (SameContent(file, content))
+        return true;
     std::error_code ec;
     std::filesystem::create_directories(BusServiceDirectory(), ec);
     std::string temp = file + ".tmp." + std::to_string(getpid());
     {
         std::ofstream out(temp, std::ios::trunc);
-        // The bus passes -Embedding, as the object runtime does when it
-        // launches a local server.
-        out << "[D-BUS Service]\n"
-            << "Name=" << KORVALENMISvrEndpoint().service.toStdString() << "\n"
-            << "Exec=" << QuoteForServiceExec(programPath) << " -Embedding\n";
+        out << content;
         if (!out.flush()) {
             std::remove(temp.c_str());
             return false;

@@ -6,6 +6,7 @@
 
 #include <strings.h>
 
+#include "model/SharedMappingTable.h"
 #include "platform/system/ProgramPath.h"
 #include "settings/Settings.h"
 #include "trace/Trace.h"
@@ -51,12 +52,13 @@ CDsePrinterSummaryTable::CDsePrinterSummaryTable(Imgt* pMgt, int32_t /*reserved*
     m_mapFiles = MapFilePaths(dir);
     // A table that did not load completely is dropped: every refresh then
     // fails instead of reading with half the elements missing.
-    auto table = std::make_unique<MIBMappingTable>(m_pEventSource);
-    if (table->Load(m_mapFiles))
-        m_pMibTable = std::move(table);
-    else
-        m_strMibLoadError =
-            table->LastError().empty() ? std::string("the mapping files") : table->LastError();
+    // The table has no event source while it is made, and a load without one
+    // has no effect but its table: the one loaded last time from the same,
+    // unchanged files serves.
+    std::string error;
+    m_pMibTable = LoadSharedMappingTable(m_mapFiles, &error);
+    if (!m_pMibTable)
+        m_strMibLoadError = error.empty() ? std::string("the mapping files") : error;
 }
 
 CDsePrinterSummaryTable::~CDsePrinterSummaryTable() = default;

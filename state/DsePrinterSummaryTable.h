@@ -102,8 +102,8 @@ class CDsePrinterSummaryTable : public IDSECallback {
     uint32_t m_bDebugLocks = 0;
     uint8_t m_errorState[2] = {0, 0};
     PrinterDeviceRecord m_devices[kDeviceCount];
-    std::string m_strMacAddress;                   // six pairs of hexadecimal digits joined by "."
-    std::unique_ptr<MIBMappingTable> m_pMibTable;  // null when the files did not load
+    std::string m_strMacAddress;  // six pairs of hexadecimal digits joined by "."
+    std::shared_ptr<const MIBMappingTable> m_pMibTable;  // null when the files did not load
     CEventLogWriter* m_pEventSource = nullptr;
     std::vector<std::string> m_mapFiles;
 

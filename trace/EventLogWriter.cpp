@@ -17,9 +17,15 @@ namespace {
 
 constexpr size_t kMaxModulePath = 250;
 
-// Creates the key if needed and writes one value; false on any failure.
+// Creates the key if needed and writes one value; false on any failure. A
+// value that is already there as it should be is left alone: the source is
+// registered on every start, and a write to the store costs a disk flush.
 bool WriteMachineValue(const char* keyPath, const char* name, const reg::Value& value) {
     reg::Key key;
+    reg::Value stored;
+    if (reg::Key::Open(reg::Hive::LocalMachine, keyPath, reg::Access::Read, key) == 0 &&
+        key.GetValue(name, stored) == 0 && stored == value)
+        return true;
     if (reg::Key::Create(reg::Hive::LocalMachine, keyPath, key) != 0)
         return false;
     return key.SetValue(name, value) == 0;

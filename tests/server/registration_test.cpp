@@ -2,9 +2,13 @@
 // the type library and the service file.
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <sstream>
 
 #include "platform/registry/RegistryKey.h"
@@ -209,4 +213,43 @@ TEST(Registration, ServiceFileNamesTheProgramQuotedForTheBus) {
     unsetenv("XDG_DATA_HOME");
     if (!home0.empty())
         setenv("HOME", home0.c_str(), 1);
+}
+
+TEST(Registration, ARegisteredServerChangesNothingWhenItRegistersAgain) {
+    qxtest::TempRegistry store;
+    qxtest::TempDir home;
+    setenv("XDG_DATA_HOME", home.Path().c_str(), 1);
+    ASSERT_TRUE(RegisterServer(kPath));
+    const std::string file = BusServiceFilePath();
+    struct stat before {};
+    ASSERT_EQ(stat(file.c_str(), &before), 0);
+
+    // Another program holds the store's write lock (a writer would wait up
+    // to a minute for it): a start that finds everything registered goes on.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open((store.Dir() + "/classes.db").c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    auto again = std::async(std::launch::async, [] { return RegisterServer(kPath); });
+    const bool finished = again.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    EXPECT_TRUE(finished) << "registering again waited for the store's write lock";
+    EXPECT_TRUE(again.get());
+
+    // The bus reads its service files again whenever one changes.
+    struct stat after {};
+    ASSERT_EQ(stat(file.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino) << "the service file was replaced";
+
+    // A moved program is registered where it now is.
+    ASSERT_TRUE(RegisterServer("/srv/moved/AL1MISvr"));
+    EXPECT_EQ(
+        Read(Hive::ClassesRoot, "CLSID\\{B7C03984-2BE3-4ecc-9F07-A223563EBC38}\\LocalServer32"),
+        "/srv/moved/AL1MISvr");
+    std::ifstream in(file);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_NE(text.str().find("Exec='/srv/moved/AL1MISvr' -Embedding\n"), std::string::npos)
+        << text.str();
+    unsetenv("XDG_DATA_HOME");
 }

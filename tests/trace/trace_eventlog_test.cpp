@@ -1,12 +1,15 @@
 // The debug trace and the event-log writer.
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstring>
 #include <fstream>
+#include <future>
 #include <map>
 #include <regex>
 #include <thread>
@@ -153,4 +156,32 @@ TEST_F(EventLogTest, NoLogMeansReportFailsQuietly) {
     setenv("QX_SYSLOG_SOCKET", (dir.Path() + "/nobody-listens").c_str(), 1);
     CEventLogWriter writer("/usr/lib/quorvia/AL1MISvr");
     EXPECT_FALSE(writer.Report(EVENTLOG_ERROR_TYPE, kEventMappingFileOpenFailed));
+}
+
+TEST_F(EventLogTest, ARegisteredSourceIsNotWrittenAgain) {
+    { CEventLogWriter first("/usr/lib/quorvia/AL1MISvr"); }
+    // Another program holds the store's write lock (a writer would wait up
+    // to a minute for it): registering what is there already goes on.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open((store.Dir() + "/machine.db").c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    auto again =
+        std::async(std::launch::async, [] { CEventLogWriter same("/usr/lib/quorvia/AL1MISvr"); });
+    const bool finished = again.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    again.wait();
+    EXPECT_TRUE(finished) << "the registration waited for the store's write lock";
+
+    // A moved program is written as before.
+    { CEventLogWriter moved("/opt/moved/AL1MISvr"); }
+    reg::Key key;
+    ASSERT_EQ(reg::Key::Open(reg::Hive::LocalMachine, kEventSourceKey, reg::Access::Read, key),
+              ERROR_SUCCESS);
+    std::string file;
+    ASSERT_EQ(key.GetString("EventMessageFile", file), ERROR_SUCCESS);
+    EXPECT_EQ(file, "/opt/moved/AL1MISvr");
+    uint32_t types = 0;
+    ASSERT_EQ(key.GetDword("TypesSupported", types), ERROR_SUCCESS);
+    EXPECT_EQ(types, 7u);
 }
