@@ -209,6 +209,16 @@ HiveDatabase::~HiveDatabase() {
     CloseFile();
 }
 
+int HiveDatabase::SchemaVersion() {
+    sqlite3_stmt* s = nullptr;
+    int version = -1;
+    if (sqlite3_prepare_v2(m_db, "PRAGMA user_version", -1, &s, nullptr) == SQLITE_OK &&
+        sqlite3_step(s) == SQLITE_ROW)
+        version = sqlite3_column_int(s, 0);
+    sqlite3_finalize(s);
+    return version;
+}
+
 bool HiveDatabase::OpenFile(bool& corrupt) {
     corrupt = false;
     std::error_code ec;
@@ -259,6 +269,11 @@ bool HiveDatabase::OpenFile(bool& corrupt) {
             // process (not of the machine).
             sqlite3_exec(m_db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
         }
+        // A store already laid out needs no write to be opened: a start must
+        // neither sync the disk for nothing nor wait on another process's
+        // write transaction.
+        if (SchemaVersion() == kSchemaVersion)
+            return true;
         std::string init = std::string("BEGIN IMMEDIATE;") + kSchema +
                            "PRAGMA user_version=" + std::to_string(kSchemaVersion) + ";COMMIT;";
         char* err = nullptr;

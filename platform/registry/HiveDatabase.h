@@ -69,6 +69,8 @@ class HiveDatabase {
     std::unordered_map<const char*, sqlite3_stmt*> m_statements;
 
     bool OpenFile(bool& corrupt);
+    // The layout version the file records; -1 when it cannot be read.
+    int SchemaVersion();
     void CloseFile();
     sqlite3_stmt* Statement(const char* sql);
     long Begin();

@@ -2,14 +2,17 @@
 // enumeration, persistence, access rights and healing of a damaged file.
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 
+#include "platform/registry/HiveDatabase.h"
 #include "platform/registry/RegistryKey.h"
 #include "platform/system/Win32Error.h"
 #include "support/TempRegistry.h"
@@ -299,4 +302,22 @@ TEST_F(RegistryTest, TheUnnamedValueWithoutStorage) {
     uint32_t v = 0;
     ASSERT_EQ(k.GetDword("", v), ERROR_SUCCESS);
     EXPECT_EQ(v, 7u);
+}
+
+TEST_F(RegistryTest, AStoreAlreadyLaidOutOpensWithoutWaitingForAWriter) {
+    const std::string file = store.Dir() + "/laid-out.db";
+    { reg::HiveDatabase first(file, true); }  // lays the file out
+    sqlite3* writer = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &writer), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(writer, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    auto start = std::chrono::steady_clock::now();
+    {
+        reg::HiveDatabase second(file, true);
+        EXPECT_TRUE(second.Writable())
+            << "another process's write transaction is no reason to refuse";
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5))
+        << "opening must not wait for the other writer";
+    sqlite3_exec(writer, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(writer);
 }
