@@ -74,6 +74,46 @@ Variant Packed(std::string_view text) {
     return Variant::AdoptBstr(PackedText(text));
 }
 
+// A getter's number with its "called" and "returning" trace lines.
+HRESULT ReturnTraced(const char* szMethod, int32_t value, VARIANT* out, VARTYPE vt = VT_I4) {
+    Trace(kTracePrefix, "%s(): called", szMethod);
+    Trace(kTracePrefix, "%s(): returning %d", szMethod, value);
+    return Return(out, Variant::Of(vt, value));
+}
+
+HRESULT ReturnTracedText(const char* szMethod, const char* text, VARIANT* out) {
+    Trace(kTracePrefix, "%s(): called", szMethod);
+    Trace(kTracePrefix, "%s(): returning %s", szMethod, text);
+    return Return(out, Packed(text));
+}
+
+// A drawer's code as the library words it; no library, an empty text.
+HRESULT ReturnCodeText(const char* szMethod, uint32_t textId, VARIANT* out) {
+    std::string text;
+    if (std::unique_ptr<LanguageLibrary> library = LoadLanguageLibrary())
+        text = LibraryString(*library, textId);
+    Trace(kTracePrefix, "%s(): returning %s", szMethod, text.c_str());
+    return Return(out, Packed(text));
+}
+
+// The user and computer names trace as the computer name's getter did from
+// the start; the log readers key on those lines.
+template <size_t N>
+HRESULT ReturnSystemName(bool (*getName)(char*, uint32_t*), VARIANT* name) {
+    Trace(kTracePrefix, "GetComputerNameS(): called");
+    if (!name)
+        return E_POINTER;
+    char szName[N] = {};
+    uint32_t size = sizeof szName;
+    if (!getName(szName, &size))
+        return E_NOTIMPL;
+    Trace(kTracePrefix, "GetComputerNameS(): returning %s", szName);
+    VariantInit(name);
+    name->vt = VT_BSTR;
+    name->bstrVal = BstrFromUtf8(szName);
+    return S_OK;
+}
+
 }  // namespace
 
 CDsePrinterConfigKORVALEN::~CDsePrinterConfigKORVALEN() {
@@ -264,31 +304,19 @@ HRESULT CDsePrinterConfigKORVALEN::ExitPrinter() {
 }
 
 HRESULT CDsePrinterConfigKORVALEN::GetModel(VARIANT* model) {
-    Trace(kTracePrefix, "GetModel(): called");
-    const int32_t value = Values().nModel;
-    Trace(kTracePrefix, "GetModel(): returning %d", value);
-    return Return(model, I4(value));
+    return ReturnTraced("GetModel", Values().nModel, model);
 }
 
 HRESULT CDsePrinterConfigKORVALEN::GetModelS(VARIANT* model) {
-    Trace(kTracePrefix, "GetModelS(): called");
-    const char* text = Values().szModel;
-    Trace(kTracePrefix, "GetModelS(): returning %s", text);
-    return Return(model, Packed(text));
+    return ReturnTracedText("GetModelS", Values().szModel, model);
 }
 
 HRESULT CDsePrinterConfigKORVALEN::GetPedestal(VARIANT* pedestal) {
-    Trace(kTracePrefix, "GetPedestal(): called");
-    const int32_t value = Values().nPedestal;
-    Trace(kTracePrefix, "GetPedestal(): returning %d", value);
-    return Return(pedestal, I4(value));
+    return ReturnTraced("GetPedestal", Values().nPedestal, pedestal);
 }
 
 HRESULT CDsePrinterConfigKORVALEN::GetPedestalS(VARIANT* pedestal) {
-    Trace(kTracePrefix, "GetPedestalS(): called");
-    const char* text = Values().szPedestal;
-    Trace(kTracePrefix, "GetPedestalS(): returning %s", text);
-    return Return(pedestal, Packed(text));
+    return ReturnTracedText("GetPedestalS", Values().szPedestal, pedestal);
 }
 
 HRESULT CDsePrinterConfigKORVALEN::GetFinisherType(VARIANT* finisher) {
@@ -296,24 +324,15 @@ HRESULT CDsePrinterConfigKORVALEN::GetFinisherType(VARIANT* finisher) {
 }
 
 HRESULT CDsePrinterConfigKORVALEN::GetFinisherTypeS(VARIANT* finisher) {
-    Trace(kTracePrefix, "GetFinisherS(): called");
-    const char* text = Values().szFinisher;
-    Trace(kTracePrefix, "GetFinisherS(): returning %s", text);
-    return Return(finisher, Packed(text));
+    return ReturnTracedText("GetFinisherS", Values().szFinisher, finisher);
 }
 
 HRESULT CDsePrinterConfigKORVALEN::GetPunchUnit(VARIANT* punch_unit) {
-    Trace(kTracePrefix, "GetPunchUnit(): called");
-    const int32_t value = Values().nPunch;
-    Trace(kTracePrefix, "GetPunchUnit(): returning %d", value);
-    return Return(punch_unit, I4(value));
+    return ReturnTraced("GetPunchUnit", Values().nPunch, punch_unit);
 }
 
 HRESULT CDsePrinterConfigKORVALEN::GetPunchUnitS(VARIANT* punch_unit) {
-    Trace(kTracePrefix, "GetPunchUnitS(): called");
-    const char* text = Values().szPunch;
-    Trace(kTracePrefix, "GetPunchUnitS(): returning %s", text);
-    return Return(punch_unit, Packed(text));
+    return ReturnTracedText("GetPunchUnitS", Values().szPunch, punch_unit);
 }
 
 // The slot of a drawer, or the getter's failure with its trace line.
@@ -342,11 +361,7 @@ HRESULT CDsePrinterConfigKORVALEN::GetMediaTypeS(int32_t location, VARIANT* medi
     int slot;
     if (HRESULT hr = Slot("GetMediaType", location, slot); FAILED(hr))
         return hr;
-    std::string text;
-    if (std::unique_ptr<LanguageLibrary> library = LoadLanguageLibrary())
-        text = LibraryString(*library, MediaTextId(Values().media[slot]));
-    Trace(kTracePrefix, "GetMediaTypeS(): returning %s", text.c_str());
-    return Return(media, Packed(text));
+    return ReturnCodeText("GetMediaTypeS", MediaTextId(Values().media[slot]), media);
 }
 
 HRESULT CDsePrinterConfigKORVALEN::GetPaperSize(int32_t location, VARIANT* size) {
@@ -361,62 +376,27 @@ HRESULT CDsePrinterConfigKORVALEN::GetPaperSizeS(int32_t location, VARIANT* size
     int slot;
     if (HRESULT hr = Slot("GetPaperSize", location, slot); FAILED(hr))
         return hr;
-    std::string text;
-    if (std::unique_ptr<LanguageLibrary> library = LoadLanguageLibrary())
-        text = LibraryString(*library, PaperTextId(Values().paper[slot]));
-    Trace(kTracePrefix, "GetPaperSizeS(): returning %s", text.c_str());
-    return Return(size, Packed(text));
+    return ReturnCodeText("GetPaperSizeS", PaperTextId(Values().paper[slot]), size);
 }
 
 HRESULT CDsePrinterConfigKORVALEN::GetUserNameS(VARIANT* name) {
-    Trace(kTracePrefix, "GetComputerNameS(): called");
-    if (!name)
-        return E_POINTER;
-    char szName[251] = {};
-    uint32_t size = sizeof szName;
-    if (!GetUserNameA(szName, &size))
-        return E_NOTIMPL;
-    Trace(kTracePrefix, "GetComputerNameS(): returning %s", szName);
-    VariantInit(name);
-    name->vt = VT_BSTR;
-    name->bstrVal = BstrFromUtf8(szName);
-    return S_OK;
+    return ReturnSystemName<251>(GetUserNameA, name);
 }
 
 HRESULT CDsePrinterConfigKORVALEN::GetComputerNameS(VARIANT* name) {
-    Trace(kTracePrefix, "GetComputerNameS(): called");
-    if (!name)
-        return E_POINTER;
-    char szName[16] = {};
-    uint32_t size = sizeof szName;
-    if (!GetComputerNameA(szName, &size))
-        return E_NOTIMPL;
-    Trace(kTracePrefix, "GetComputerNameS(): returning %s", szName);
-    VariantInit(name);
-    name->vt = VT_BSTR;
-    name->bstrVal = BstrFromUtf8(szName);
-    return S_OK;
+    return ReturnSystemName<16>(GetComputerNameA, name);
 }
 
 HRESULT CDsePrinterConfigKORVALEN::IsExternalLCF(VARIANT* bIsExtLCFPresent) {
-    Trace(kTracePrefix, "IsExternalLCF(): called");
-    const int16_t value = Values().nExternalLCF;
-    Trace(kTracePrefix, "IsExternalLCF(): returning %d", value);
-    return Return(bIsExtLCFPresent, Variant::Of(VT_BOOL, value));
+    return ReturnTraced("IsExternalLCF", Values().nExternalLCF, bIsExtLCFPresent, VT_BOOL);
 }
 
 HRESULT CDsePrinterConfigKORVALEN::IsInserterPresent(VARIANT* iInserterPresent) {
-    Trace(kTracePrefix, "IsInserterPresent(): called");
-    const int16_t value = Values().nInserter;
-    Trace(kTracePrefix, "IsInserterPresent(): returning %d", value);
-    return Return(iInserterPresent, Variant::Of(VT_I2, value));
+    return ReturnTraced("IsInserterPresent", Values().nInserter, iInserterPresent, VT_I2);
 }
 
 HRESULT CDsePrinterConfigKORVALEN::GetMemorySize(VARIANT* memSize) {
-    Trace(kTracePrefix, "GetMemorySize(): called");
-    const long value = Values().nMemorySize;
-    Trace(kTracePrefix, "GetMemorySize(): returning %ld", value);
-    return Return(memSize, I4(static_cast<int32_t>(value)));
+    return ReturnTraced("GetMemorySize", Values().nMemorySize, memSize);
 }
 
 HRESULT CDsePrinterConfigKORVALEN::IsSNMPSuccess(VARIANT* bSNMP) {
