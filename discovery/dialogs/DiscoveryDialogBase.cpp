@@ -132,6 +132,26 @@ void CDiscoveryDialogBase::SaveSettings(uint32_t family) const {
     SetStringSetting(SETTING_DO_IP_DISCOVERY_RANGE_TO, m_strTo.c_str(), family);
 }
 
+void CDiscoveryDialogBase::FillSettings(DiscoverySettings& settings) const {
+    settings.bIpEnabled = m_bIpEnabled;
+    settings.bIpxEnabled = m_bIpxEnabled;
+    settings.bIpAvailable = m_host.bIpAvailable;
+    settings.bIpxAvailable = m_host.bIpxAvailable;
+    settings.bUseSubnet = m_bUseSubnet;
+    settings.strMask = m_host.strMask;
+    settings.strHost = m_host.bIpAvailable ? m_host.strHostAddress : "0.0.0.0";
+    settings.strFrom = m_strFrom;
+    settings.strTo = m_strTo;
+}
+
+void CDiscoveryDialogBase::TakeSettings(const DiscoverySettings& settings) {
+    m_bIpEnabled = settings.bIpEnabled;
+    m_bIpxEnabled = settings.bIpxEnabled;
+    m_bUseSubnet = settings.bUseSubnet;
+    m_strFrom = settings.strFrom;
+    m_strTo = settings.strTo;
+}
+
 void CDiscoveryDialogBase::CreateComponent() {
     if (!m_options.bComponent || FAILED(RegisterMgtComponent()))
         return;

@@ -27,6 +27,7 @@
 #include "discovery/DeviceList.h"
 #include "discovery/DiscoveryRun.h"
 #include "discovery/HostProtocols.h"
+#include "discovery/dialogs/DiscoverySettings.h"
 #include "discovery/dialogs/SerialWorker.h"
 #include "platform/com/ComPtr.h"
 
@@ -103,6 +104,10 @@ class CDiscoveryDialogBase : public QDialog {
     AddressRange RunRange() const;
     // The settings written back on the local dialog's OK.
     void SaveSettings(uint32_t family) const;
+    // The protocols and range a settings dialog opens with (the host's mask
+    // and address shown, 0.0.0.0 without IP), and what its OK hands back.
+    void FillSettings(DiscoverySettings& settings) const;
+    void TakeSettings(const DiscoverySettings& settings);
 
     // Ends what still runs for the dialog (the worker, the run, the
     // component's reports); a subclass calls it in its destructor, before

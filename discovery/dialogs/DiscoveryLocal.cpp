@@ -228,15 +228,7 @@ void CDiscoveryLocal::OnAdvanced() {
         return;
     ShowNetwareClientTooOld(this, m_host.netware);
     LocalDiscoverySettings settings;
-    settings.bIpEnabled = m_bIpEnabled;
-    settings.bIpxEnabled = m_bIpxEnabled;
-    settings.bIpAvailable = m_host.bIpAvailable;
-    settings.bIpxAvailable = m_host.bIpxAvailable;
-    settings.bUseSubnet = m_bUseSubnet;
-    settings.strMask = m_host.strMask;
-    settings.strHost = m_host.bIpAvailable ? m_host.strHostAddress : "0.0.0.0";
-    settings.strFrom = m_strFrom;
-    settings.strTo = m_strTo;
+    FillSettings(settings);
     const DeviceKinds& kinds = m_id->Kinds();
     settings.bRk2020 = kinds.bRk2020;
     settings.bRk2030 = kinds.bRk2030;
@@ -249,11 +241,7 @@ void CDiscoveryLocal::OnAdvanced() {
     if (dlg.exec() != QDialog::Accepted)
         return;
     const LocalDiscoverySettings& out = dlg.Settings();
-    m_bIpEnabled = out.bIpEnabled;
-    m_bIpxEnabled = out.bIpxEnabled;
-    m_bUseSubnet = out.bUseSubnet;
-    m_strFrom = out.strFrom;
-    m_strTo = out.strTo;
+    TakeSettings(out);
     DeviceKinds& k = m_id->Kinds();
     k.bRk2020 = out.bRk2020;
     k.bRk2030 = out.bRk2030;

@@ -225,25 +225,13 @@ void CDseDiscoveryDlg::OnAdvanced() {
         return;
     ShowNetwareClientTooOld(this, m_host.netware);
     NetworkDiscoverySettings settings;
-    settings.bIpEnabled = m_bIpEnabled;
-    settings.bIpxEnabled = m_bIpxEnabled;
-    settings.bIpAvailable = m_host.bIpAvailable;
-    settings.bIpxAvailable = m_host.bIpxAvailable;
-    settings.bUseSubnet = m_bUseSubnet;
-    settings.strMask = m_host.strMask;
-    settings.strHost = m_host.bIpAvailable ? m_host.strHostAddress : "0.0.0.0";
-    settings.strFrom = m_strFrom;
-    settings.strTo = m_strTo;
+    FillSettings(settings);
     SetRadioButtonsFromMode(settings, m_nMode);
     CDseDiscoveryCfgDlg dlg(settings, this);
     if (dlg.exec() != QDialog::Accepted)
         return;
     const NetworkDiscoverySettings& out = dlg.Settings();
-    m_bIpEnabled = out.bIpEnabled;
-    m_bIpxEnabled = out.bIpxEnabled;
-    m_bUseSubnet = out.bUseSubnet;
-    m_strFrom = out.strFrom;
-    m_strTo = out.strTo;
+    TakeSettings(out);
     const int nMode = DiscoveryModeFromSettings(out);
     if (nMode != m_nMode) {
         m_nMode = nMode;
