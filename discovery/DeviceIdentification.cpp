@@ -61,6 +61,17 @@ bool HandleOf(const VARIANT& data, int32_t& handle) {
 
 }  // namespace
 
+HRESULT AskSysObjectId(CSnmpSession& session, CSnmpTarget& target, const std::string& address,
+                       uint32_t nTimeOut, CIdentificationTrace& trace, SnmpVarBind& reply) {
+    target.SetAddress(address);
+    target.SetTimeout(nTimeOut);
+    trace("Timeout value is %d", static_cast<int>(nTimeOut));
+    const HRESULT hr = session.Get(target, kOidSysObjectIdText, reply);
+    if (FAILED(hr))
+        trace("Sysobjectid failed in first attempt for %s", address.c_str());
+    return hr;
+}
+
 uint32_t IdentificationTimeOut(uint32_t family) {
     reg::Key key;
     uint32_t value = kDefaultIdentificationTimeOut;

@@ -54,6 +54,12 @@ std::string ReplyText(const SnmpVarBind& reply);
 HRESULT GetNextInColumn(CSnmpSession& session, const CSnmpTarget& target, const char* column,
                         SnmpVarBind& reply);
 
+// The first question of an identification: the sysObjectID of address with
+// the family's time-out, which is traced first; a failure is traced as the
+// first attempt's. target is left pointed at the device for what follows.
+HRESULT AskSysObjectId(CSnmpSession& session, CSnmpTarget& target, const std::string& address,
+                       uint32_t nTimeOut, CIdentificationTrace& trace, SnmpVarBind& reply);
+
 // The outcome of one address, before it reaches the list.
 struct IdentifiedDevice {
     bool bAdd = false;

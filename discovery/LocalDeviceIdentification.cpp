@@ -87,14 +87,9 @@ IdentifiedDevice CLocalDeviceIdentification::Identify(const std::string& address
     CIdentificationTrace& trace = device.trace;
     const char* a = address.c_str();
     CSnmpTarget target;
-    target.SetAddress(address);
-    target.SetTimeout(m_nTimeOut);
-    trace("Timeout value is %d", static_cast<int>(m_nTimeOut));
     CSnmpSession session;
     SnmpVarBind reply;
-
-    if (FAILED(session.Get(target, kOidSysObjectIdText, reply))) {
-        trace("Sysobjectid failed in first attempt for %s", a);
+    if (FAILED(AskSysObjectId(session, target, address, m_nTimeOut, trace, reply))) {
         trace("Sysobjectid failed in Local Discovery in second attempt for %s", a);
         return device;
     }

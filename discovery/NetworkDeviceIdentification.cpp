@@ -17,16 +17,10 @@ IdentifiedDevice CNetworkDeviceIdentification::Identify(const std::string& addre
     CIdentificationTrace& trace = device.trace;
     const char* a = address.c_str();
     CSnmpTarget target;
-    target.SetAddress(address);
-    target.SetTimeout(m_nTimeOut);
-    trace("Timeout value is %d", static_cast<int>(m_nTimeOut));
     CSnmpSession session;
     SnmpVarBind reply;
-
-    if (FAILED(session.Get(target, kOidSysObjectIdText, reply))) {
-        trace("Sysobjectid failed in first attempt for %s", a);
+    if (FAILED(AskSysObjectId(session, target, address, m_nTimeOut, trace, reply)))
         return device;
-    }
     trace("Sysobjectid success in NW Discovery for %s", a);
     const std::string sysObjectId = reply.PrintableValue();
     const SysObjectIdKind kind = ClassifySysObjectId(sysObjectId);
