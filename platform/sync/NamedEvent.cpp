@@ -218,33 +218,47 @@ long OpenHeld(const std::string& path, int& fdOut) {
     return ERROR_SUCCESS;
 }
 
+// The session's directory and the event file of name in it.
+long EventPath(std::string_view name, std::string& dir, std::string& path) {
+    long err;
+    dir = NamedEvent::ScopeDirectory(&err);
+    if (dir.empty())
+        return err;
+    std::string file = NamedEvent::FileNameFor(name);
+    if (file.empty())
+        return ERROR_INVALID_PARAMETER;
+    path = dir + "/" + file;
+    return ERROR_SUCCESS;
+}
+
 }  // namespace
+
+// Create checks the version as Open does: a holder built with another
+// layout of Shared would read our flags as something else.
+long NamedEvent::AttachExisting(int fd) {
+    long err = Attach(fd);
+    if (err == ERROR_SUCCESS && m_state->magic == kMagic && m_state->version == kVersion)
+        return ERROR_SUCCESS;
+    if (m_state)
+        munmap(m_state, kFileSize);
+    m_state = nullptr;
+    m_fd = -1;
+    close(fd);
+    return err ? err : ERROR_INVALID_HANDLE;
+}
 
 long NamedEvent::Open(std::string_view name) {
     Close();
-    long err;
-    std::string dir = ScopeDirectory(&err);
-    if (dir.empty())
+    std::string dir, path;
+    long err = EventPath(name, dir, path);
+    if (err != ERROR_SUCCESS)
         return err;
-    std::string file = FileNameFor(name);
-    if (file.empty())
-        return ERROR_INVALID_PARAMETER;
-    std::string path = dir + "/" + file;
     DirectoryLock lock(dir);
     if (lock.Error())
         return lock.Error();
     int fd = -1;
-    if ((err = OpenHeld(path, fd)) != ERROR_SUCCESS)
+    if ((err = OpenHeld(path, fd)) != ERROR_SUCCESS || (err = AttachExisting(fd)) != ERROR_SUCCESS)
         return err;
-    if ((err = Attach(fd)) != ERROR_SUCCESS || m_state->magic != kMagic ||
-        m_state->version != kVersion) {
-        if (m_state)
-            munmap(m_state, kFileSize);
-        m_state = nullptr;
-        m_fd = -1;
-        close(fd);
-        return err ? err : ERROR_INVALID_HANDLE;
-    }
     m_path = std::move(path);
     return ERROR_SUCCESS;
 }
@@ -253,14 +267,10 @@ long NamedEvent::Create(std::string_view name, ResetMode mode, bool initiallySet
     Close();
     if (existed)
         *existed = false;
-    long err;
-    std::string dir = ScopeDirectory(&err);
-    if (dir.empty())
+    std::string dir, path;
+    long err = EventPath(name, dir, path);
+    if (err != ERROR_SUCCESS)
         return err;
-    std::string file = FileNameFor(name);
-    if (file.empty())
-        return ERROR_INVALID_PARAMETER;
-    std::string path = dir + "/" + file;
     DirectoryLock lock(dir);
     if (lock.Error())
         return lock.Error();
@@ -268,14 +278,8 @@ long NamedEvent::Create(std::string_view name, ResetMode mode, bool initiallySet
     int fd = -1;
     err = OpenHeld(path, fd);
     if (err == ERROR_SUCCESS) {
-        if ((err = Attach(fd)) != ERROR_SUCCESS || m_state->magic != kMagic) {
-            if (m_state)
-                munmap(m_state, kFileSize);
-            m_state = nullptr;
-            m_fd = -1;
-            close(fd);
-            return err ? err : ERROR_INVALID_HANDLE;
-        }
+        if ((err = AttachExisting(fd)) != ERROR_SUCCESS)
+            return err;
         if (existed)
             *existed = true;
         m_path = std::move(path);

@@ -70,6 +70,9 @@ class NamedEvent {
   private:
     struct Shared;
     long Attach(int fd);
+    // Attach for a file another holder made: anything but an event of this
+    // layout is refused and left unmapped, fd closed.
+    long AttachExisting(int fd);
 
     int m_fd = -1;
     Shared* m_state = nullptr;

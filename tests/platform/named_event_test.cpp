@@ -261,6 +261,24 @@ TEST_F(NamedEventTest, FilesThatAreNoEventAndUnsafeDirectoriesAreRefused) {
     EXPECT_EQ(event.Open("QX_JUNK"), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(event.Create("QX_JUNK", NamedEvent::ResetMode::Auto, true), ERROR_SUCCESS);
     EXPECT_TRUE(event.TryWait());
+    // An event of another layout (right magic, version 2) is refused by
+    // Create as well as Open, never taken over as if it were ours.
+    const std::string otherPath = EventDir() + "/" + NamedEvent::FileNameFor("QX_V2");
+    {
+        const uint32_t header[16] = {0x56455851, 2, 0, 1};
+        std::ofstream other(otherPath, std::ios::binary);
+        other.write(reinterpret_cast<const char*>(header), sizeof header);
+    }
+    int otherHolder = open(otherPath.c_str(), O_RDONLY);
+    ASSERT_GE(otherHolder, 0);
+    ASSERT_EQ(flock(otherHolder, LOCK_SH), 0);
+    NamedEvent v2;
+    EXPECT_EQ(v2.Open("QX_V2"), ERROR_INVALID_HANDLE);
+    bool existed = true;
+    EXPECT_EQ(v2.Create("QX_V2", NamedEvent::ResetMode::Auto, false, &existed),
+              ERROR_INVALID_HANDLE);
+    EXPECT_FALSE(existed);
+    close(otherHolder);
     std::filesystem::create_symlink("/dev/zero",
                                     EventDir() + "/" + NamedEvent::FileNameFor("QX_LINK"));
     EXPECT_EQ(event.Open("QX_LINK"), ERROR_INVALID_HANDLE);
