@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/text/Hex.h"
+
 namespace qx {
 
 std::string IpxAddressText(const IpxSocketAddress& address) {
@@ -15,18 +17,6 @@ std::string IpxAddressText(const IpxSocketAddress& address) {
                   n[4], n[5]);
     return std::string(netText, 8) + ":" + nodeText;
 }
-
-namespace {
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-}  // namespace
 
 bool HexTextToBytes(std::string_view text, uint8_t* bytes, size_t size) {
     if (text.size() != 2 * size)

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "DsePrinterSummaryTable.h"
+#include "platform/text/Hex.h"
 #include "trace/Trace.h"
 
 namespace qx {
@@ -17,16 +18,6 @@ constexpr size_t kTextSize = 260;
 
 bool IsNamed(const char* text, const char* name) {
     return strcasecmp(text, name) == 0;
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 }  // namespace

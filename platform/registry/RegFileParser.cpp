@@ -9,6 +9,7 @@
 #include "RegFile.h"
 #include "Utf16Text.h"
 #include "platform/system/Win32Error.h"
+#include "platform/text/Hex.h"
 
 namespace qx::reg {
 
@@ -31,16 +32,6 @@ std::string_view TrimRight(std::string_view s) {
     while (!s.empty() && IsBlank(s.back()))
         s.remove_suffix(1);
     return s;
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 bool StartsWithNoCase(std::string_view s, std::string_view prefix) {

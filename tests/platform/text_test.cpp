@@ -1,10 +1,11 @@
-// Case-blind name comparison and bounded copies into fixed text buffers.
+// Case-blind name comparison, hex digits and bounded copies into fixed text buffers.
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "platform/text/FixedText.h"
+#include "platform/text/Hex.h"
 #include "platform/text/TextCase.h"
 
 using namespace qx;
@@ -36,4 +37,15 @@ TEST(FixedText, CopiesAreCutAndTerminated) {
     std::strcpy(buf, "abcdefg");
     EXPECT_EQ(CopyText(buf, 4, std::string_view(buf + 2)), 3u);
     EXPECT_STREQ(buf, "cde");
+}
+
+TEST(Hex, DigitsOfEitherCaseAndNothingAroundThem) {
+    EXPECT_EQ(HexDigit('0'), 0);
+    EXPECT_EQ(HexDigit('9'), 9);
+    EXPECT_EQ(HexDigit('a'), 10);
+    EXPECT_EQ(HexDigit('F'), 15);
+    EXPECT_EQ(HexDigit('f'), 15);
+    // The neighbours of each range in ASCII, and bytes past it.
+    for (char c : {'/', ':', '@', 'G', '`', 'g', ' ', '\0', '\xff', 'x'})
+        EXPECT_EQ(HexDigit(c), -1) << static_cast<int>(c);
 }

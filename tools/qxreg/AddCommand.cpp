@@ -11,11 +11,13 @@
 #include "Console.h"
 #include "platform/registry/RegistryKey.h"
 #include "platform/system/Win32Error.h"
+#include "platform/text/Hex.h"
 
 namespace qxreg {
 
 namespace {
 
+using qx::HexDigit;
 using qx::reg::Value;
 
 const char kUsage[] =
@@ -68,16 +70,6 @@ constexpr AddType kTypes[] = {
     {"REG_BINARY", qx::reg::REG_BINARY},
     {"REG_NONE", qx::reg::REG_NONE},
 };
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 bool ParseNumber(const std::string& text, uint64_t max, uint64_t& out) {
     if (text.empty() || text[0] == '-' || text[0] == '+' || text[0] == ' ')
