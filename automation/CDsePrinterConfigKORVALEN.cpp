@@ -87,12 +87,42 @@ HRESULT ReturnTracedText(const char* szMethod, const char* text, VARIANT* out) {
     return Return(out, Packed(text));
 }
 
-// A drawer's code as the library words it; no library, an empty text.
-HRESULT ReturnCodeText(const char* szMethod, uint32_t textId, VARIANT* out) {
+// The slot of a drawer, or the getter's failure with its trace line.
+HRESULT Slot(const char* szMethod, int32_t location, int& slot) {
+    slot = SlotOfLocation(location);
+    if (slot == kSlotNotImplemented) {
+        Trace(kTracePrefix, "%s(): DSE_QX2SNMP_INPUTLOCATION_SFB not implemented", szMethod);
+        return E_NOTIMPL;
+    }
+    if (slot == kSlotInvalid) {
+        Trace(kTracePrefix, "%s() provided invalid location %d", szMethod, location);
+        return E_INVALIDARG;
+    }
+    return S_OK;
+}
+
+using SlotCodes = int32_t[kConfigSlotCount];
+
+HRESULT ReturnSlotCode(const char* szMethod, int32_t location, const SlotCodes& codes,
+                       VARIANT* out) {
+    int slot;
+    if (HRESULT hr = Slot(szMethod, location, slot); FAILED(hr))
+        return hr;
+    return Return(out, I4(codes[slot]));
+}
+
+// The text getter of szMethod ("...S"): a bad location traces under the
+// number getter's name, as both share the check; no library, an empty text.
+HRESULT ReturnSlotText(const char* szMethod, int32_t location, const SlotCodes& codes,
+                       uint32_t (*textId)(int32_t), VARIANT* out) {
+    Trace(kTracePrefix, "%sS(): called", szMethod);
+    int slot;
+    if (HRESULT hr = Slot(szMethod, location, slot); FAILED(hr))
+        return hr;
     std::string text;
     if (std::unique_ptr<LanguageLibrary> library = LoadLanguageLibrary())
-        text = LibraryString(*library, textId);
-    Trace(kTracePrefix, "%s(): returning %s", szMethod, text.c_str());
+        text = LibraryString(*library, textId(codes[slot]));
+    Trace(kTracePrefix, "%sS(): returning %s", szMethod, text.c_str());
     return Return(out, Packed(text));
 }
 
@@ -335,48 +365,20 @@ HRESULT CDsePrinterConfigKORVALEN::GetPunchUnitS(VARIANT* punch_unit) {
     return ReturnTracedText("GetPunchUnitS", Values().szPunch, punch_unit);
 }
 
-// The slot of a drawer, or the getter's failure with its trace line.
-HRESULT CDsePrinterConfigKORVALEN::Slot(const char* szMethod, int32_t location, int& slot) const {
-    slot = SlotOfLocation(location);
-    if (slot == kSlotNotImplemented) {
-        Trace(kTracePrefix, "%s(): DSE_QX2SNMP_INPUTLOCATION_SFB not implemented", szMethod);
-        return E_NOTIMPL;
-    }
-    if (slot == kSlotInvalid) {
-        Trace(kTracePrefix, "%s() provided invalid location %d", szMethod, location);
-        return E_INVALIDARG;
-    }
-    return S_OK;
-}
-
 HRESULT CDsePrinterConfigKORVALEN::GetMediaType(int32_t location, VARIANT* media) {
-    int slot;
-    if (HRESULT hr = Slot("GetMediaType", location, slot); FAILED(hr))
-        return hr;
-    return Return(media, I4(Values().media[slot]));
+    return ReturnSlotCode("GetMediaType", location, Values().media, media);
 }
 
 HRESULT CDsePrinterConfigKORVALEN::GetMediaTypeS(int32_t location, VARIANT* media) {
-    Trace(kTracePrefix, "GetMediaTypeS(): called");
-    int slot;
-    if (HRESULT hr = Slot("GetMediaType", location, slot); FAILED(hr))
-        return hr;
-    return ReturnCodeText("GetMediaTypeS", MediaTextId(Values().media[slot]), media);
+    return ReturnSlotText("GetMediaType", location, Values().media, MediaTextId, media);
 }
 
 HRESULT CDsePrinterConfigKORVALEN::GetPaperSize(int32_t location, VARIANT* size) {
-    int slot;
-    if (HRESULT hr = Slot("GetPaperSize", location, slot); FAILED(hr))
-        return hr;
-    return Return(size, I4(Values().paper[slot]));
+    return ReturnSlotCode("GetPaperSize", location, Values().paper, size);
 }
 
 HRESULT CDsePrinterConfigKORVALEN::GetPaperSizeS(int32_t location, VARIANT* size) {
-    Trace(kTracePrefix, "GetPaperSizeS(): called");
-    int slot;
-    if (HRESULT hr = Slot("GetPaperSize", location, slot); FAILED(hr))
-        return hr;
-    return ReturnCodeText("GetPaperSizeS", PaperTextId(Values().paper[slot]), size);
+    return ReturnSlotText("GetPaperSize", location, Values().paper, PaperTextId, size);
 }
 
 HRESULT CDsePrinterConfigKORVALEN::GetUserNameS(VARIANT* name) {

@@ -74,8 +74,6 @@ class CDsePrinterConfigKORVALEN final
     explicit CDsePrinterConfigKORVALEN(IUnknown* outer) : CAutomationObject(outer) {}
     ~CDsePrinterConfigKORVALEN() override;
 
-    HRESULT Slot(const char* szMethod, int32_t location, int& slot) const;
-
     int32_t m_nFamilyCode = 0;  // unset until InitPrinter
     int32_t m_bSNMPSuccess = 1;
     // CoInitialize calls of this object's InitPrinter that ExitPrinter has
