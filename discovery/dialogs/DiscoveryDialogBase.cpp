@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 #include "discovery/dialogs/DeviceListView.h"
 #include "discovery/dialogs/DialogBitmaps.h"
@@ -109,6 +111,22 @@ bool CDiscoveryDialogBase::InitCommon(const LanguageLibrary& language, uint32_t 
     m_host = ExamineHost(m_nFamily);
     CreateComponent();
     return true;
+}
+
+void CDiscoveryDialogBase::LayOut(QVBoxLayout* left) {
+    auto* status = new QHBoxLayout;
+    status->addWidget(m_pAnimation);
+    status->addWidget(m_pStatus, 1);
+    left->addLayout(status);
+    auto* right = new QVBoxLayout;
+    for (QPushButton* b : {m_pAction, m_pAdvanced, m_pManual})
+        right->addWidget(b);
+    right->addStretch(1);
+    for (QPushButton* b : {m_pOk, m_pCancel, m_pHelp})
+        right->addWidget(b);
+    auto* top = new QHBoxLayout(this);
+    top->addLayout(left, 1);
+    top->addLayout(right);
 }
 
 void CDiscoveryDialogBase::LoadSettings() {

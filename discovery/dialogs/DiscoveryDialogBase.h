@@ -33,6 +33,7 @@
 
 class QLabel;
 class QPushButton;
+class QVBoxLayout;
 
 namespace qx {
 
@@ -97,6 +98,9 @@ class CDiscoveryDialogBase : public QDialog {
     // Builds the common controls and the component; false without the
     // language library. The subclass lays them out.
     bool InitCommon(const LanguageLibrary& language, uint32_t nOtherTitleString);
+    // Lays the dialog out: the subclass's column with the animation and
+    // status under it, and the buttons on the right.
+    void LayOut(QVBoxLayout* left);
     // Reads the family's settings and works out the range, as a dialog does
     // when it opens (use-subnet is taken as set).
     void LoadSettings();

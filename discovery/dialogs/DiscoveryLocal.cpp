@@ -143,22 +143,10 @@ void CDiscoveryLocal::OnInitDialog() {
     auto* links = new QHBoxLayout;
     links->addWidget(m_pLinkLabel);
     links->addWidget(m_pLink, 1);
-    auto* status = new QHBoxLayout;
-    status->addWidget(m_pAnimation);
-    status->addWidget(m_pStatus, 1);
     auto* left = new QVBoxLayout;
     left->addWidget(m_pFound, 1);
     left->addLayout(links);
-    left->addLayout(status);
-    auto* right = new QVBoxLayout;
-    for (QPushButton* b : {m_pAction, m_pAdvanced, m_pManual})
-        right->addWidget(b);
-    right->addStretch(1);
-    for (QPushButton* b : {m_pOk, m_pCancel, m_pHelp})
-        right->addWidget(b);
-    auto* top = new QHBoxLayout(this);
-    top->addLayout(left, 1);
-    top->addLayout(right);
+    LayOut(left);
     resize(620, 330);
 
     connect(m_pFound, &QTreeWidget::itemSelectionChanged, this,

@@ -107,25 +107,13 @@ void CDseDiscoveryDlg::OnInitDialog() {
     moves->addWidget(m_pAdd);
     moves->addWidget(m_pRemove);
     moves->addStretch(1);
-    auto* status = new QHBoxLayout;
-    status->addWidget(m_pAnimation);
-    status->addWidget(m_pStatus, 1);
     auto* left = new QVBoxLayout;
     left->addWidget(monitoring);
     left->addWidget(m_pMonitoring, 1);
     left->addLayout(moves);
     left->addWidget(discovered);
     left->addWidget(m_pFound, 1);
-    left->addLayout(status);
-    auto* right = new QVBoxLayout;
-    for (QPushButton* b : {m_pAction, m_pAdvanced, m_pManual})
-        right->addWidget(b);
-    right->addStretch(1);
-    for (QPushButton* b : {m_pOk, m_pCancel, m_pHelp})
-        right->addWidget(b);
-    auto* top = new QHBoxLayout(this);
-    top->addLayout(left, 1);
-    top->addLayout(right);
+    LayOut(left);
     resize(620, 460);
 
     connect(m_pFound, &QTreeWidget::itemChanged, this, [this] {
