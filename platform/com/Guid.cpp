@@ -2,20 +2,13 @@
 
 #include <cstdio>
 
+#include "platform/text/Hex.h"
+
 std::optional<GUID> GUID::Parse(std::string_view text) {
     if (text.size() == 38 && text.front() == '{' && text.back() == '}')
         text = text.substr(1, 36);
     if (text.size() != 36)
         return std::nullopt;
-    auto hex = [](char c) -> int {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
-    };
     uint8_t bytes[16];
     size_t b = 0;
     for (size_t i = 0; i < 36;) {
@@ -25,7 +18,7 @@ std::optional<GUID> GUID::Parse(std::string_view text) {
             ++i;
             continue;
         }
-        int hi = hex(text[i]), lo = hex(text[i + 1]);
+        int hi = qx::HexDigit(text[i]), lo = qx::HexDigit(text[i + 1]);
         if (hi < 0 || lo < 0)
             return std::nullopt;
         bytes[b++] = static_cast<uint8_t>(hi << 4 | lo);
