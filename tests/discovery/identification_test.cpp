@@ -36,24 +36,24 @@ constexpr const char* kWindows = "1.3.6.1.4.1.311.1.1.3.1.2";
 constexpr const char* kNetSnmp = "1.3.6.1.4.1.8072.3.2.10";
 
 // A simulated device: its key names its profile in data/identification/.
-struct DeviceSpec {
+struct DeviceEntry {
     const char* key;
     const char* address;
 };
 
-const std::vector<DeviceSpec>& Specs() {
-    static const std::vector<DeviceSpec> specs = {
+const std::vector<DeviceEntry>& Entries() {
+    static const std::vector<DeviceEntry> entries = {
         {"K1", "127.0.0.11"}, {"K2", "127.0.0.12"},  {"BR", "127.0.0.13"},   {"OR", "127.0.0.14"},
         {"KL", "127.0.0.15"}, {"W20", "127.0.0.16"}, {"N20J", "127.0.0.17"}, {"W30", "127.0.0.18"},
         {"WQ", "127.0.0.19"}, {"NQ", "127.0.0.20"},  {"E9", "127.0.0.21"},   {"OT", "127.0.0.22"},
     };
-    return specs;
+    return entries;
 }
 
 constexpr const char* kSilent = "127.0.0.99";
 
 std::string Addr(const std::string& key) {
-    for (const DeviceSpec& s : Specs())
+    for (const DeviceEntry& s : Entries())
         if (key == s.key)
             return s.address;
     return kSilent;
@@ -62,7 +62,7 @@ std::string Addr(const std::string& key) {
 // Every device and one silent address, in a fixed order.
 std::vector<std::string> AllAddresses() {
     std::vector<std::string> all;
-    for (const DeviceSpec& s : Specs())
+    for (const DeviceEntry& s : Entries())
         all.push_back(s.address);
     all.insert(all.begin() + 3, kSilent);
     return all;
@@ -72,7 +72,7 @@ std::vector<std::string> Keys(const CDeviceList& list) {
     std::vector<std::string> keys;
     for (const DeviceRow& row : list.Rows()) {
         std::string key = row.address;
-        for (const DeviceSpec& s : Specs())
+        for (const DeviceEntry& s : Entries())
             if (row.address == s.address)
                 key = s.key;
         keys.push_back(key);
@@ -221,7 +221,7 @@ class IdentificationTest : public ::testing::Test {
         for (uint32_t family : {1u, 2u})
             if (reg::Key::Create(reg::Hive::CurrentUser, ClientRootKey(family), key) == 0)
                 key.SetDword("TimeOut", 20);
-        for (const DeviceSpec& s : Specs())
+        for (const DeviceEntry& s : Entries())
             s_devices.push_back(std::make_unique<qxtest::SimulatedDevice>(
                 s.address, qxtest::ReadTextFile(qxtest::TestDataPath(
                                "discovery", std::string("identification/") + s.key + ".snmprec"))));
