@@ -24,6 +24,7 @@
 #include "platform/system/ProgramPath.h"
 #include "support/PrivateBus.h"
 #include "support/PrivateNetwork.h"
+#include "support/PrivateSession.h"
 #include "support/RegFixture.h"
 #include "support/SimulatedDevice.h"
 #include "support/TempRegistry.h"
@@ -103,23 +104,8 @@ QJsonObject Json(const Result& r) {
     return QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
 }
 
-// A session of its own (before the bus, whose environment the server
-// inherits), then the store, then the bus.
-struct Session {
-    Session() {
-        if (const char* old = std::getenv("XDG_RUNTIME_DIR"))
-            oldRuntime = old;
-        setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
-    }
-    ~Session() {
-        if (oldRuntime.empty())
-            unsetenv("XDG_RUNTIME_DIR");
-        else
-            setenv("XDG_RUNTIME_DIR", oldRuntime.c_str(), 1);
-    }
-    TempDir runtime;
-    std::string oldRuntime;
-};
+// A session of its own, then the store, then the bus.
+using Session = qxtest::PrivateSession;
 
 class PrinterConfigProcessTest : public ::testing::Test {
   protected:
